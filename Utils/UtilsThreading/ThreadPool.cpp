@@ -1,0 +1,75 @@
+#include "Utils/UtilsThreading/ThreadPool.h"
+
+#include "net/ThreadName.h"
+
+#include <string>
+
+namespace UtilsThreading
+{
+VThreadPool::VThreadPool(unsigned threadCount, int /*priority*/) : threadCount_(threadCount)
+{
+    threads_.reserve(threadCount);
+    for (unsigned i = 0; i < threadCount; ++i)
+        threads_.emplace_back(&VThreadPool::RunWorker, this, i);
+}
+
+VThreadPool::~VThreadPool()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        queue_.clear();
+    }
+    workAvailable_.notify_all();
+    for (std::thread& thread : threads_)
+        thread.join();
+}
+
+void VThreadPool::Submit(Task task)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(std::move(task));
+    }
+    workAvailable_.notify_one();
+}
+
+void VThreadPool::SubmitWhenIdle(Task task)
+{
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        threadIdle_.wait(lock, [this] { return idleCount_ > 0; });
+        queue_.push_back(std::move(task));
+    }
+    workAvailable_.notify_one();
+}
+
+void VThreadPool::WaitUntilIdle()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    threadIdle_.wait(lock, [this] { return idleCount_ == threadCount_ && queue_.empty(); });
+}
+
+void VThreadPool::RunWorker(unsigned index)
+{
+    NotificationSystem::NameCurrentThread("Pool Thread " + std::to_string(index + 1) + " of " +
+                                          std::to_string(threadCount_));
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;)
+    {
+        ++idleCount_;
+        // The waiters want either one idle worker or all of them.
+        if (idleCount_ == threadCount_ || idleCount_ == 1)
+            threadIdle_.notify_all();
+        workAvailable_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (stopping_)
+            return;
+        --idleCount_;
+        Task task = std::move(queue_.front());
+        queue_.pop_front();
+        lock.unlock();
+        task();
+        lock.lock();
+    }
+}
+} // namespace UtilsThreading

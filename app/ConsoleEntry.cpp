@@ -1,0 +1,110 @@
+#include "app/ConsoleEntry.h"
+
+#include "app/ConsoleControl.h"
+#include "app/FakeDeviceManager.h"
+#include "net/AsioPostalService.h"
+#include "net/NetAddress.h"
+#include "vul/vul_arg.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace BriselCL
+{
+namespace
+{
+const char kUsage[] = "Usage : brisel [-localip <local_ip_address>] [-halip <hal_ip_address>] "
+                      "[-x1d <trial.x1d>] [-x2d <trial.x2d>]";
+const char kDefaultAddress[] = "127.0.0.1";
+
+struct Options
+{
+    vul_arg<std::string> localIp{"-localip", "Local IP address", ""};
+    vul_arg<std::string> halIp{"-halip", "HAL IP address", ""};
+    vul_arg<std::string> x1d{"-x1d", "X1D File to run", ""};
+    vul_arg<std::string> x2d{"-x2d", "X2D File to run", ""};
+    vul_arg<bool> crash{"-crash", "trigger a crash", false};
+};
+
+void PrintUsage()
+{
+    std::printf("%s", kUsage);
+}
+
+[[noreturn]] void Crash()
+{
+    std::printf("Crashing\n");
+    std::fflush(stdout);
+    // A real invalid write, so the crash handler sees the fault a bug would cause.
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+    __builtin_unreachable();
+}
+
+// Parses an address option; an empty text stands for the default address.
+bool ParseAddressOption(const vul_arg<std::string>& option, const char* errorText,
+                        VNetAddress& address)
+{
+    const std::string text = option().empty() ? kDefaultAddress : option();
+    if (ParseNetAddress(text, address))
+        return true;
+    std::cerr << errorText << option() << std::endl;
+    PrintUsage();
+    return false;
+}
+
+void LoadTrialFiles(const Options& options, VFakeDeviceManager& manager)
+{
+    if (options.x1d.set())
+    {
+        std::printf("X1D     : %s\n", options.x1d().c_str());
+        manager.LoadX1D(options.x1d());
+    }
+    if (options.x2d.set())
+    {
+        std::printf("X2D     : %s\n", options.x2d().c_str());
+        manager.LoadX2D(options.x2d());
+    }
+    std::printf("Press Ctrl-C to quit\n\n\n");
+}
+
+int Emulate(QCoreApplication& application, const Options& options, const VNetAddress& local,
+            const VNetAddress& hal)
+{
+    std::printf("Local IP: %s\n", ToString(local).c_str());
+    std::printf("HAL   IP: %s\n", ToString(hal).c_str());
+    NotificationSystem::VAsioPostalService postalService("AsioPostalService");
+    postalService.Start(1);
+    VFakeDeviceManager manager(local.GetNetworkOrder(), hal.GetNetworkOrder(),
+                               *postalService.GetIoService());
+    // Watching for Ctrl-C before "Press Ctrl-C to quit" is printed: a stop requested
+    // during loading is served as soon as the event loop runs.
+    VConsoleControl consoleControl(application);
+    LoadTrialFiles(options, manager);
+    return application.exec();
+}
+} // namespace
+
+int Run(int& argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    std::printf("briselCL version %s\n", BRISEL_VERSION);
+    Options options;
+    vul_arg_parse(argc, argv);
+    if (options.crash())
+        Crash();
+    VNetAddress local;
+    VNetAddress hal;
+    if (!ParseAddressOption(options.localIp, "Unknown local IP address ", local) ||
+        !ParseAddressOption(options.halIp, "Unknown HAL IP address ", hal))
+        return 1;
+    if (!options.x1d.set() && !options.x2d.set())
+    {
+        PrintUsage();
+        return 1;
+    }
+    return Emulate(application, options, local, hal);
+}
+} // namespace BriselCL

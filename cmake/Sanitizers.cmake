@@ -1,0 +1,12 @@
+if(BRISEL_SANITIZE STREQUAL "address")
+  set(_brisel_san_flags -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(BRISEL_SANITIZE STREQUAL "thread")
+  set(_brisel_san_flags -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT BRISEL_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "BRISEL_SANITIZE must be empty, address or thread, not '${BRISEL_SANITIZE}'")
+endif()
+
+if(_brisel_san_flags)
+  add_compile_options(${_brisel_san_flags})
+  add_link_options(${_brisel_san_flags})
+endif()

@@ -1,0 +1,34 @@
+#pragma once
+// Explicit byte-order helpers for the wire formats: broadcast commands and announcements
+// are big-endian, data records little-endian. Every reader checks the bounds it is given,
+// so a short datagram is never read past its end. Reentrant.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ByteOrder
+{
+inline std::uint32_t LoadBigEndian32(const std::uint8_t* bytes)
+{
+    return (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) |
+           (std::uint32_t(bytes[2]) << 8) | std::uint32_t(bytes[3]);
+}
+
+inline void StoreBigEndian32(std::uint8_t* bytes, std::uint32_t value)
+{
+    bytes[0] = std::uint8_t(value >> 24);
+    bytes[1] = std::uint8_t(value >> 16);
+    bytes[2] = std::uint8_t(value >> 8);
+    bytes[3] = std::uint8_t(value);
+}
+
+// Reads the 32-bit big-endian field at `offset`; false when it does not fit in `length`.
+inline bool ReadBigEndian32(const std::uint8_t* data, std::size_t length, std::size_t offset,
+                            std::uint32_t& value)
+{
+    if (offset > length || length - offset < 4)
+        return false;
+    value = LoadBigEndian32(data + offset);
+    return true;
+}
+} // namespace ByteOrder

@@ -1,0 +1,132 @@
+#include "Utils/UtilsThreading/ThreadPool.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <set>
+
+using UtilsThreading::VThreadPool;
+using namespace std::chrono_literals;
+
+namespace
+{
+// Holds tasks until opened, so a test decides when the workers become free again.
+class Gate
+{
+public:
+    void Wait()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++waiting_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+    }
+    void WaitForWaiters(int count)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return waiting_ >= count; });
+    }
+    void Open()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int waiting_ = 0;
+    bool open_ = false;
+};
+} // namespace
+
+TEST(ThreadPool, WaitUntilIdleWithoutTasksReturns)
+{
+    VThreadPool pool(16, 0);
+    pool.WaitUntilIdle();
+    SUCCEED();
+}
+
+TEST(ThreadPool, EveryTaskHasFinishedWhenWaitUntilIdleReturns)
+{
+    VThreadPool pool(4, 0);
+    std::atomic<int> finished{0};
+    for (int frame = 0; frame < 50; ++frame)
+    {
+        for (int device = 0; device < 20; ++device)
+            pool.Submit([&] { ++finished; });
+        pool.WaitUntilIdle();
+        ASSERT_EQ(finished.load(), (frame + 1) * 20) << "frame " << frame;
+    }
+}
+
+TEST(ThreadPool, RunsAsManyTasksAtOnceAsItHasThreadsEachOnANamedWorker)
+{
+    VThreadPool pool(16, 0);
+    Gate gate;
+    std::mutex namesMutex;
+    std::set<std::string> names;
+    for (int i = 0; i < 16; ++i)
+        pool.Submit(
+            [&]
+            {
+                char name[16] = {};
+                pthread_getname_np(pthread_self(), name, sizeof(name));
+                {
+                    std::lock_guard<std::mutex> lock(namesMutex);
+                    names.insert(name);
+                }
+                gate.Wait();
+            });
+    gate.WaitForWaiters(16);
+    gate.Open();
+    pool.WaitUntilIdle();
+    EXPECT_EQ(names.size(), 16u);
+    EXPECT_EQ(names.count("PoolThread1of16"), 1u);
+    EXPECT_EQ(names.count("Thread16of16"), 1u);
+}
+
+TEST(ThreadPool, SubmitWhenIdleWaitsForAFreeWorker)
+{
+    VThreadPool pool(1, 0);
+    Gate gate;
+    pool.Submit([&] { gate.Wait(); });
+    gate.WaitForWaiters(1);
+    std::atomic<bool> secondRan{false};
+    auto submitter =
+        std::async(std::launch::async, [&] { pool.SubmitWhenIdle([&] { secondRan = true; }); });
+    EXPECT_EQ(submitter.wait_for(100ms), std::future_status::timeout)
+        << "the only worker is busy, so the submission must wait";
+    gate.Open();
+    ASSERT_EQ(submitter.wait_for(5s), std::future_status::ready);
+    pool.WaitUntilIdle();
+    EXPECT_TRUE(secondRan);
+}
+
+TEST(ThreadPool, DestructionDropsTasksThatHaveNotStarted)
+{
+    std::atomic<int> ran{0};
+    Gate gate;
+    std::future<void> destroyed;
+    {
+        auto pool = std::make_unique<VThreadPool>(1, 0);
+        pool->Submit(
+            [&]
+            {
+                ++ran;
+                gate.Wait();
+            });
+        gate.WaitForWaiters(1);
+        for (int i = 0; i < 5; ++i)
+            pool->Submit([&] { ++ran; });
+        destroyed = std::async(std::launch::async, [&pool] { pool.reset(); });
+        EXPECT_EQ(destroyed.wait_for(100ms), std::future_status::timeout)
+            << "destruction waits for the running task";
+        gate.Open();
+        ASSERT_EQ(destroyed.wait_for(5s), std::future_status::ready);
+    }
+    EXPECT_EQ(ran.load(), 1);
+}

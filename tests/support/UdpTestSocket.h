@@ -1,0 +1,34 @@
+#pragma once
+// A plain UDP socket for tests that play the HAL or a stranger: bound to a chosen
+// source address, sending raw datagrams and receiving with a deadline. Thread-bound.
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace BriselTest
+{
+class UdpTestSocket
+{
+public:
+    // Binds to `sourceAddress` (dotted text) and `sourcePort` (0 = any).
+    explicit UdpTestSocket(const std::string& sourceAddress, std::uint16_t sourcePort = 0);
+    ~UdpTestSocket();
+    UdpTestSocket(const UdpTestSocket&) = delete;
+    UdpTestSocket& operator=(const UdpTestSocket&) = delete;
+
+    void EnableBroadcast();
+    // Throws when the datagram cannot be sent whole.
+    void SendTo(const std::string& address, std::uint16_t port,
+                const std::vector<std::uint8_t>& datagram);
+    std::optional<std::vector<std::uint8_t>> Receive(std::chrono::milliseconds timeout);
+
+private:
+    int fd_ = -1;
+};
+
+// Big-endian 32-bit words as the broadcast commands carry them.
+std::vector<std::uint8_t> BigEndianWords(const std::vector<std::uint32_t>& words);
+} // namespace BriselTest
