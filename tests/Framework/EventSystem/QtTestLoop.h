@@ -1,0 +1,38 @@
+#pragma once
+// Runs the Qt event loop of the test's main thread until a condition holds or a deadline
+// passes, checking the condition every few milliseconds.
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+
+namespace QtTest
+{
+inline bool RunLoopUntil(const std::function<bool()>& condition,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(5))
+{
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout,
+                     [&]
+                     {
+                         if (condition())
+                             loop.quit();
+                     });
+    poll.start(2);
+    QTimer::singleShot(static_cast<int>(timeout.count()), &loop, &QEventLoop::quit);
+    loop.exec();
+    return condition();
+}
+
+// Lets the loop deliver what is already queued (posted events and zero timers).
+inline void DrainLoop()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+} // namespace QtTest
