@@ -1,5 +1,7 @@
 #include "app/ConsoleEntry.h"
 
+#include "Framework/EventSystem/DeferredAction.h"
+#include "Framework/EventSystem/EventManagerQt.h"
 #include "app/ConsoleControl.h"
 #include "app/FakeDeviceManager.h"
 #include "net/AsioPostalService.h"
@@ -72,14 +74,14 @@ void LoadTrialFiles(const Options& options, VFakeDeviceManager& manager)
     std::printf("Press Ctrl-C to quit\n\n\n");
 }
 
-int Emulate(QCoreApplication& application, const Options& options, const VNetAddress& local,
-            const VNetAddress& hal)
+int Emulate(QCoreApplication& application, IEventManager& eventManager, const Options& options,
+            const VNetAddress& local, const VNetAddress& hal)
 {
     std::printf("Local IP: %s\n", ToString(local).c_str());
     std::printf("HAL   IP: %s\n", ToString(hal).c_str());
     NotificationSystem::VAsioPostalService postalService("AsioPostalService");
     postalService.Start(1);
-    VFakeDeviceManager manager(local.GetNetworkOrder(), hal.GetNetworkOrder(),
+    VFakeDeviceManager manager(eventManager, local.GetNetworkOrder(), hal.GetNetworkOrder(),
                                *postalService.GetIoService());
     // Watching for Ctrl-C before "Press Ctrl-C to quit" is printed: a stop requested
     // during loading is served as soon as the event loop runs.
@@ -93,6 +95,8 @@ int Run(int& argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     std::printf("briselCL version %s\n", BRISEL_VERSION);
+    VEventManagerQt eventManager;
+    VDeferredActionEventHandler deferredActions(eventManager);
     Options options;
     vul_arg_parse(argc, argv);
     if (options.crash())
@@ -107,6 +111,6 @@ int Run(int& argc, char** argv)
         PrintUsage();
         return 1;
     }
-    return Emulate(application, options, local, hal);
+    return Emulate(application, eventManager, options, local, hal);
 }
 } // namespace BriselCL

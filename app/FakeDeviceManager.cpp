@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
-VFakeDeviceManager::VFakeDeviceManager(std::uint32_t localAddress, std::uint32_t halAddress,
-                                       boost::asio::io_context& ioService)
+VFakeDeviceManager::VFakeDeviceManager(IEventManager& eventManager, std::uint32_t localAddress,
+                                       std::uint32_t halAddress, boost::asio::io_context& ioService)
     : VBroadcastReceiver(localAddress, halAddress, ioService), localAddress_(localAddress),
-      halAddress_(halAddress), pool_(kPoolThreads, 0), ioService_(ioService)
+      halAddress_(halAddress), eventManager_(eventManager), pool_(kPoolThreads, 0),
+      ioService_(ioService)
 {
     Start();
 }

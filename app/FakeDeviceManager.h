@@ -11,6 +11,7 @@
 // never interleave and no device is added while either runs. It is not reentrant:
 // device code called under it must not call back into the locked operations.
 
+#include "Framework/EventSystem/EventManager.h"
 #include "Utils/UtilsThreading/ThreadPool.h"
 #include "devices/BroadcastReceiver.h"
 #include "devices/FakeDevice.h"
@@ -32,9 +33,10 @@ public:
     static constexpr std::uint32_t kNetworkBoxIdFlag = 0x02000000;
     static constexpr unsigned kPoolThreads = 16;
 
-    // Addresses in network byte order. Starts receiving broadcast commands at once.
-    VFakeDeviceManager(std::uint32_t localAddress, std::uint32_t halAddress,
-                       boost::asio::io_context& ioService);
+    // Addresses in network byte order. Devices run their parameter writes on
+    // `eventManager`. Starts receiving broadcast commands at once.
+    VFakeDeviceManager(IEventManager& eventManager, std::uint32_t localAddress,
+                       std::uint32_t halAddress, boost::asio::io_context& ioService);
     // Releases the devices, then stops the broadcast receiver, then the pool.
     ~VFakeDeviceManager() override;
 
@@ -64,6 +66,7 @@ public:
     // have finished, so every device advances in lock-step with the master.
     void OnMasterFrame(const VFakeDevice& master);
 
+    IEventManager& GetEventManager() const { return eventManager_; }
     boost::asio::io_context& GetIoService() const { return ioService_; }
     std::uint32_t GetLocalAddress() const { return localAddress_; }
     std::uint32_t GetHalAddress() const { return halAddress_; }
@@ -87,6 +90,7 @@ private:
     std::vector<std::shared_ptr<VFakeDevice>> devices_; // guarded by listMutex_
     const std::uint32_t localAddress_;
     const std::uint32_t halAddress_;
+    IEventManager& eventManager_;
     UtilsThreading::VThreadPool pool_;
     boost::asio::io_context& ioService_;
 };

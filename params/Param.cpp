@@ -457,11 +457,16 @@ bool VParam::TouchAttributes()
     return ChangeAttributes(ParamAttributeBits::kAll, [] {});
 }
 
+bool VParam::SetAttributeFlag(bool Attributes::*flag, bool value)
+{
+    if (attributes_.*flag == value)
+        return true;
+    return ChangeAttributes(0, [&] { attributes_.*flag = value; });
+}
+
 bool VParam::SetReadOnly(bool readOnly)
 {
-    if (attributes_.readOnly == readOnly)
-        return true;
-    return ChangeAttributes(0, [&] { attributes_.readOnly = readOnly; });
+    return SetAttributeFlag(&Attributes::readOnly, readOnly);
 }
 
 bool VParam::IsReadOnly() const
@@ -471,37 +476,27 @@ bool VParam::IsReadOnly() const
 
 bool VParam::SetFlagB(bool flag)
 {
-    if (attributes_.flagB == flag)
-        return true;
-    return ChangeAttributes(0, [&] { attributes_.flagB = flag; });
+    return SetAttributeFlag(&Attributes::flagB, flag);
 }
 
 bool VParam::SetFlagC(bool flag)
 {
-    if (attributes_.flagC == flag)
-        return true;
-    return ChangeAttributes(0, [&] { attributes_.flagC = flag; });
+    return SetAttributeFlag(&Attributes::flagC, flag);
 }
 
 bool VParam::SetFlagE(bool flag)
 {
-    if (attributes_.flagE == flag)
-        return true;
-    return ChangeAttributes(0, [&] { attributes_.flagE = flag; });
+    return SetAttributeFlag(&Attributes::flagE, flag);
 }
 
 bool VParam::SetRange(bool isRange)
 {
-    if (attributes_.isRange == isRange)
-        return true;
-    return ChangeAttributes(0, [&] { attributes_.isRange = isRange; });
+    return SetAttributeFlag(&Attributes::isRange, isRange);
 }
 
 bool VParam::SetModeFlag(bool flag)
 {
-    if (attributes_.modeFlag == flag)
-        return true;
-    return ChangeAttributes(0, [&] { attributes_.modeFlag = flag; });
+    return SetAttributeFlag(&Attributes::modeFlag, flag);
 }
 
 bool VParam::AllowValueChange(const IParam& /*choice*/)

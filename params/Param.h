@@ -244,6 +244,7 @@ private:
     void NotifyValueChanged();
     template <class Change> bool ChangeAttributes(unsigned extraMask, Change change);
     bool CommitAttributeChange(unsigned extraMask);
+    bool SetAttributeFlag(bool Attributes::*flag, bool value);
     void RestoreAttributes();
     void AdoptOwnChoices();
     const Choices& EffectiveChoices() const;

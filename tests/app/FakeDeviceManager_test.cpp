@@ -1,3 +1,4 @@
+#include "Framework/EventSystem/EventManagerQt.h"
 #include "app/FakeDeviceManager.h"
 #include "net/AsioPostalService.h"
 #include "tests/support/UdpTestSocket.h"
@@ -85,9 +86,10 @@ protected:
     }
 
     Journal journal_;
+    VEventManagerQt eventManager_;
     NotificationSystem::VAsioPostalService postalService_{"AsioPostalService"};
     std::unique_ptr<VFakeDeviceManager> manager_ = std::make_unique<VFakeDeviceManager>(
-        Ip("127.0.0.1"), Ip("127.0.0.2"), *postalService_.GetIoService());
+        eventManager_, Ip("127.0.0.1"), Ip("127.0.0.2"), *postalService_.GetIoService());
 };
 } // namespace
 

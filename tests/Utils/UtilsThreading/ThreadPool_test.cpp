@@ -1,4 +1,5 @@
 #include "Utils/UtilsThreading/ThreadPool.h"
+#include "tests/Utils/UtilsThreading/TestGate.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -10,38 +11,7 @@
 using UtilsThreading::VThreadPool;
 using namespace std::chrono_literals;
 
-namespace
-{
-// Holds tasks until opened, so a test decides when the workers become free again.
-class Gate
-{
-public:
-    void Wait()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        ++waiting_;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return open_; });
-    }
-    void WaitForWaiters(int count)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return waiting_ >= count; });
-    }
-    void Open()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int waiting_ = 0;
-    bool open_ = false;
-};
-} // namespace
+using ThreadingTest::Gate;
 
 TEST(ThreadPool, WaitUntilIdleWithoutTasksReturns)
 {
@@ -81,7 +51,7 @@ TEST(ThreadPool, RunsAsManyTasksAtOnceAsItHasThreadsEachOnANamedWorker)
                 }
                 gate.Wait();
             });
-    gate.WaitForWaiters(16);
+    ASSERT_TRUE(gate.WaitForWaiters(16));
     gate.Open();
     pool.WaitUntilIdle();
     EXPECT_EQ(names.size(), 16u);
@@ -94,7 +64,7 @@ TEST(ThreadPool, SubmitWhenIdleWaitsForAFreeWorker)
     VThreadPool pool(1, 0);
     Gate gate;
     pool.Submit([&] { gate.Wait(); });
-    gate.WaitForWaiters(1);
+    ASSERT_TRUE(gate.WaitForWaiters(1));
     std::atomic<bool> secondRan{false};
     auto submitter =
         std::async(std::launch::async, [&] { pool.SubmitWhenIdle([&] { secondRan = true; }); });
@@ -119,7 +89,7 @@ TEST(ThreadPool, DestructionDropsTasksThatHaveNotStarted)
                 ++ran;
                 gate.Wait();
             });
-        gate.WaitForWaiters(1);
+        ASSERT_TRUE(gate.WaitForWaiters(1));
         for (int i = 0; i < 5; ++i)
             pool->Submit([&] { ++ran; });
         destroyed = std::async(std::launch::async, [&pool] { pool.reset(); });
