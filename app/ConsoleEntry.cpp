@@ -6,6 +6,7 @@
 #include "app/FakeDeviceManager.h"
 #include "net/AsioPostalService.h"
 #include "net/NetAddress.h"
+#include "params/ParamObjectTypes.h"
 #include "vul/vul_arg.h"
 
 #include <QCoreApplication>
@@ -74,6 +75,17 @@ void LoadTrialFiles(const Options& options, VFakeDeviceManager& manager)
     std::printf("Press Ctrl-C to quit\n\n\n");
 }
 
+// Brings every device up: command-session listener, announcements, state reset. Written
+// directly, as this is the main thread and the list no longer changes.
+void ConnectDevices(VFakeDeviceManager& manager)
+{
+    for (unsigned i = 0; i < manager.GetDeviceCount(); ++i)
+    {
+        IParam* connected = manager.GetDevice(i)->GetParamList().FindParam(VStringStd("Connected"));
+        SetParamValue(*connected, true, false);
+    }
+}
+
 int Emulate(QCoreApplication& application, IEventManager& eventManager, const Options& options,
             const VNetAddress& local, const VNetAddress& hal)
 {
@@ -87,6 +99,7 @@ int Emulate(QCoreApplication& application, IEventManager& eventManager, const Op
     // during loading is served as soon as the event loop runs.
     VConsoleControl consoleControl(application);
     LoadTrialFiles(options, manager);
+    ConnectDevices(manager);
     return application.exec();
 }
 } // namespace

@@ -30,7 +30,7 @@ constexpr std::uint16_t kPort = 8666;
 // The device field value that addresses every device.
 constexpr std::uint32_t kAllDevices = 0xFFFFFFFF;
 
-inline std::uint32_t FamilyOf(std::uint32_t code)
+constexpr std::uint32_t FamilyOf(std::uint32_t code)
 {
     return code & 0xFFFF0000;
 }

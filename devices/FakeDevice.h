@@ -1,45 +1,188 @@
 #pragma once
-// Base of every emulated device: its identity on the network (DeviceID, Port and the
-// two addresses) and the two entry points through which the device manager drives it,
-// one broadcast command at a time and one frame step at a time.
+// Base of every emulated device. It holds the device's identity and parameters, brings
+// the device up and down when "Connected" changes (command-session listener, announcer,
+// state reset), serves the commands every device understands, keeps the UDP data socket
+// on which the device reports to the HAL, reacts to the HAL's broadcast commands and,
+// while it is the sync master, runs the frame clock that drives every other device.
 //
-// Thread rules: identity is fixed at construction and may be read from any thread.
-// OnBroadcast() is called on the broadcast receive thread (or the sync master's thread)
-// and Tick() on a manager pool worker, both while the manager holds its device-list
-// lock, so the two never overlap.
+// Thread rules:
+// - Parameters and their observers (OnConnectionChanged, OnSyncModeChanged,
+//   OnFrameNumberChanged) are thread-bound to the main thread. SetParameter() is
+//   thread-safe: it hands the write to the main thread. GetParameter() and the Is.../
+//   Get... state readers are thread-safe: they read mirrors that the main thread updates
+//   after every committed change (`properties_` under its own lock, atomics for the
+//   values the frame path reads).
+// - HandleCommand() runs on the postal service's I/O thread, OnBroadcast() on the
+//   broadcast receive thread or the master's sync thread, Tick() on a manager pool
+//   worker, DoSyncFrame() on the sync thread; the manager's lock keeps OnBroadcast() and
+//   the frame steps apart. The frame counters and `pendingSync_` are atomics.
+// - `deviceLock_` guards the data socket and `sessionTag_`; `syncLock_` guards
+//   `syncThread_`.
 
+#include "devices/AwakeAndAliveServer.h"
 #include "devices/Shared.h"
+#include "net/AsioUdpSocket.h"
+#include "params/FakeLumeParamObserver.h"
+#include "params/ParamList.h"
+#include "params/PropertySet.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 
 class VFakeDeviceManager;
+class VDeviceTelnetConnection;
+class VFramePacer;
 
-class VFakeDevice : public Qelt::VShared
+class VFakeDevice : public Qelt::VShared, private IParamListObserver
 {
 public:
-    VFakeDevice(VFakeDeviceManager& manager, std::uint32_t deviceId, std::uint32_t port,
-                std::uint32_t localAddress, std::uint32_t halAddress);
+    static constexpr std::uint32_t kCameraClass = 0;
+    static constexpr std::uint32_t kNetworkBoxClass = 2;
+    static constexpr std::uint16_t kSessionPortOffset = 9000;
 
-    // One broadcast command exactly as received: `length` bytes, which may be fewer
-    // than its command's fields.
-    virtual void OnBroadcast(const std::uint8_t* data, std::size_t length) = 0;
-    // The frame step of a device that is not the sync master.
-    virtual void Tick() = 0;
+    // Addresses in network byte order. `definitions` starts with the base parameters.
+    // Runs on the main thread.
+    VFakeDevice(VFakeDeviceManager& manager, std::uint32_t deviceId, std::uint32_t port,
+                std::uint32_t localAddress, std::uint32_t halAddress,
+                IParamDefinitionList& definitions, std::uint32_t deviceClass);
+    ~VFakeDevice() override;
+    VFakeDevice(const VFakeDevice&) = delete;
+    VFakeDevice& operator=(const VFakeDevice&) = delete;
+
+    // One line naming the device for display.
+    virtual std::string GetDescription() const = 0;
+    virtual void OnConnected() = 0;
+    virtual void OnDisconnected() = 0;
+    // Broadcast commands of the families the base does not handle (and PREVIEW).
+    virtual void HandleDeviceBroadcast(const std::uint8_t* data, std::size_t length) = 0;
+    // Session lines the base does not recognise; the answer goes into `reply`.
+    virtual void HandleDeviceCommand(const std::string& command, std::string& reply) = 0;
+    // The HAL's base port for the device's data streams.
+    virtual void OnPortSet(std::uint16_t port) = 0;
+    // Produces and sends the data of frame GetCurrentFrame().
+    virtual void ProduceFrame() = 0;
+    virtual void OnNotify() {}
+
+    // Stops the frame clock and the session before any part of the device is destroyed.
+    void OnBeforeDestruction() override;
 
     std::uint32_t GetDeviceID() const { return deviceId_; }
     std::uint32_t GetPort() const { return port_; }
-    // Both in network byte order.
     std::uint32_t GetLocalAddress() const { return localAddress_; }
     std::uint32_t GetHalAddress() const { return halAddress_; }
+    std::uint32_t GetDeviceClass() const { return deviceClass_; }
+
+    // Queues the write to the main thread (runs at once there); unknown names are ignored.
+    void SetParameter(const std::string& name, bool value);
+    void SetParameter(const std::string& name, int value);
+    void SetParameter(const std::string& name, double value);
+    void SetParameter(const std::string& name, const std::string& value);
+    // The committed value; false for an unknown name or a value of another type.
+    bool GetParameter(const std::string& name, bool& value) const;
+    bool GetParameter(const std::string& name, int& value) const;
+    bool GetParameter(const std::string& name, double& value) const;
+    bool GetParameter(const std::string& name, std::string& value) const;
+    // Main thread only.
+    IParamList& GetParamList() { return *paramList_; }
+
+    bool IsConnected() const { return connected_.load(); }
+    bool IsEnabled() const { return enabled_.load(); }
+    bool IsSystemEnabled() const { return systemEnabled_.load(); }
+    bool IsPreview() const { return preview_.load(); }
+    int GetSyncMode() const { return syncMode_.load(); }
+    double GetSystemFrameRate() const { return systemFrameRate_.load(); }
+    std::int32_t GetCurrentFrame() const { return currentFrame_.load(); }
+    std::int32_t GetPreviousFrame() const { return previousFrame_.load(); }
+
+    // Broadcast commands, exactly as received.
+    void OnBroadcast(const std::uint8_t* data, std::size_t length);
+    // The frame step of a device that is not the sync master.
+    void Tick();
+    // Announces `frame` to every device through the manager, as a SYNC command.
+    void BroadcastSync(std::int32_t frame);
+
+    // Command session.
+    std::string GetGreeting() const;
+    void HandleCommand(const std::string& command, std::string& reply);
+    void SendPortInfo();
+    void SendSyncStatus();
+
+    // Observers of "Connected", "SyncMode" and "FrameNumber".
+    void OnConnectionChanged(bool connected);
+    void OnSyncModeChanged(int mode);
+    void OnFrameNumberChanged(int frame);
 
 protected:
     VFakeDeviceManager& GetManager() const { return manager_; }
+    // Held by device classes while they use the data socket.
+    std::mutex& GetDeviceLock() { return deviceLock_; }
+    VDataOutSocket& GetDataSocket() { return dataSocket_; }
+    std::uint16_t GetSessionTag() const { return static_cast<std::uint16_t>(sessionTag_.load()); }
 
 private:
+    class VSyncThread;
+    friend class VSyncThread;
+
+    // The fields of one broadcast datagram, read only where they fit.
+    struct BroadcastFields
+    {
+        const std::uint8_t* data;
+        std::size_t length;
+        std::optional<std::uint32_t> At(std::size_t offset) const;
+    };
+
+    template <class T> void QueueParameterWrite(const std::string& name, T value);
+    template <class T> bool ReadParameter(const std::string& name, T& value) const;
+    void OnParamValueChanged(const IParamList& list, const IParam& param) override;
+    void Mirror(const IParam& param);
+    void OnReset(const BroadcastFields& fields);
+    void OnMaster(const BroadcastFields& fields);
+    void OnPreview(const BroadcastFields& fields);
+    void ResetState();
+    void GoDown();
+    void GoUp();
+    void DoSyncFrame(VFramePacer& pacer);
+    void AdvanceFrame();
+    void StopSyncThread();
+    void HandleBaseCommand(const std::string& keyword, const std::string& arguments);
+    void HandleNotify(const std::string& arguments);
+    void SendSyncStatusLocked();
+    void SendPortInfoLocked();
+
+    std::mutex deviceLock_;
     VFakeDeviceManager& manager_;
     const std::uint32_t halAddress_;
     const std::uint32_t localAddress_;
+    VDataOutSocket dataSocket_;
+    std::atomic<std::uint32_t> sessionTag_{0};
+    const std::uint32_t deviceClass_;
     const std::uint32_t deviceId_;
     const std::uint32_t port_;
+    std::atomic<bool> pendingSync_{false};
+    std::atomic<std::int32_t> currentFrame_{0};
+    std::atomic<std::int32_t> previousFrame_{0};
+    VDestroyableHandle<IParamList> paramList_;
+    std::shared_ptr<VDeviceTelnetConnection> session_;
+    std::unique_ptr<VAwakeAndAliveServer> awakeAndAlive_;
+    VPropertySet properties_;
+    std::mutex syncLock_;
+    std::unique_ptr<VSyncThread> syncThread_;
+    bool connectedState_ = false;
+    std::atomic<bool> connected_{false};
+    std::atomic<bool> enabled_{false};
+    std::atomic<bool> systemEnabled_{false};
+    std::atomic<bool> preview_{false};
+    std::atomic<int> syncMode_{3};
+    std::atomic<double> systemFrameRate_{1.0};
+    std::unique_ptr<VFakeLumeParamObserver<VFakeDevice, int, &VFakeDevice::OnSyncModeChanged>>
+        syncModeObserver_;
+    std::unique_ptr<VFakeLumeParamObserver<VFakeDevice, bool, &VFakeDevice::OnConnectionChanged>>
+        connectedObserver_;
+    std::unique_ptr<VFakeLumeParamObserver<VFakeDevice, int, &VFakeDevice::OnFrameNumberChanged>>
+        frameNumberObserver_;
 };

@@ -2,7 +2,9 @@
 // Base of objects that are always owned through shared pointers and need shared
 // references to themselves (devices, command sessions). Concrete objects are made
 // only through VSharedFinal, which calls the post-creation hook once, right after
-// shared ownership exists, so the hook may already hand out shared references.
+// shared ownership exists, so the hook may already hand out shared references, and the
+// pre-destruction hook once, while the whole object still exists, so threads that call
+// its virtual operations can be stopped before any part of it is gone.
 // Reentrant: Create() may run on any thread.
 
 #include <memory>
@@ -15,6 +17,8 @@ class VShared : public std::enable_shared_from_this<VShared>
 public:
     // Called once right after shared ownership of the object is established.
     virtual void OnCreated() {}
+    // Called once when the last owner lets go, before any destructor runs.
+    virtual void OnBeforeDestruction() {}
     // Implemented by VSharedFinal only, so that only it can be instantiated.
     virtual void SealedByFinal() = 0;
     virtual ~VShared() = default;
@@ -31,6 +35,7 @@ public:
     template <class... Args> explicit VSharedFinal(Args&&... args) : T(std::forward<Args>(args)...)
     {
     }
+    ~VSharedFinal() override { this->OnBeforeDestruction(); }
     void SealedByFinal() override {}
 
     template <class... Args> static std::shared_ptr<T> Create(Args&&... args)

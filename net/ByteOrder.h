@@ -32,3 +32,39 @@ inline bool ReadBigEndian32(const std::uint8_t* data, std::size_t length, std::s
     return true;
 }
 } // namespace ByteOrder
+
+namespace ByteOrder
+{
+inline void StoreBigEndian16(std::uint8_t* bytes, std::uint16_t value)
+{
+    bytes[0] = std::uint8_t(value >> 8);
+    bytes[1] = std::uint8_t(value);
+}
+} // namespace ByteOrder
+
+// Little-endian loads and stores for the data records.
+namespace ByteOrder
+{
+inline std::uint16_t LoadLittleEndian16(const std::uint8_t* bytes)
+{
+    return std::uint16_t(bytes[0] | (bytes[1] << 8));
+}
+
+inline std::uint32_t LoadLittleEndian32(const std::uint8_t* bytes)
+{
+    return std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) |
+           (std::uint32_t(bytes[2]) << 16) | (std::uint32_t(bytes[3]) << 24);
+}
+
+inline void StoreLittleEndian16(std::uint8_t* bytes, std::uint16_t value)
+{
+    bytes[0] = std::uint8_t(value);
+    bytes[1] = std::uint8_t(value >> 8);
+}
+
+inline void StoreLittleEndian32(std::uint8_t* bytes, std::uint32_t value)
+{
+    StoreLittleEndian16(bytes, std::uint16_t(value));
+    StoreLittleEndian16(bytes + 2, std::uint16_t(value >> 16));
+}
+} // namespace ByteOrder

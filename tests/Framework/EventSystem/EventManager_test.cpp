@@ -1,6 +1,6 @@
 #include "Framework/EventSystem/DeferredAction.h"
 #include "Framework/EventSystem/EventManagerQt.h"
-#include "tests/Framework/EventSystem/QtTestLoop.h"
+#include "tests/support/QtTestLoop.h"
 
 #include <gtest/gtest.h>
 #include <string>

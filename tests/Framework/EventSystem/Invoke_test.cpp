@@ -1,6 +1,6 @@
 #include "Framework/EventSystem/EventManagerQt.h"
 #include "Framework/EventSystem/Invoke.h"
-#include "tests/Framework/EventSystem/QtTestLoop.h"
+#include "tests/support/QtTestLoop.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Test entry for code that needs a real Qt event loop on the main thread. The trace of
 // the event system is switched on, so the tests can see its log lines.
 
-#include "tests/Framework/EventSystem/QtTestLoop.h"
+#include "tests/support/QtTestLoop.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

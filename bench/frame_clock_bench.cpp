@@ -1,0 +1,138 @@
+// Frame release of the sync master with 32 other devices in lock-step, at 100, 500 and
+// 1000 Hz: lateness of each frame start against its due time (median, 99th percentile,
+// maximum) and the achieved frame rate, beside a bare clock_nanosleep(TIMER_ABSTIME) loop
+// on the same grid measured in the same run (this machine's own floor).
+// Runs in a network namespace of its own (root).
+//
+// bench_frame_clock [SECONDS_PER_RATE]
+
+#include "tests/devices/TestRig.h"
+#include "tests/support/NetworkNamespace.h"
+#include "tests/support/QtTestLoop.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+using BriselTest::TestDevice;
+
+namespace
+{
+constexpr int kOtherDevices = 32;
+
+struct Statistics
+{
+    double medianUs;
+    double p99Us;
+    double maxUs;
+};
+
+Statistics Summarise(std::vector<double> latenessUs)
+{
+    std::sort(latenessUs.begin(), latenessUs.end());
+    const auto at = [&](double q)
+    { return latenessUs[static_cast<std::size_t>(q * (latenessUs.size() - 1))]; };
+    return {at(0.5), at(0.99), latenessUs.back()};
+}
+
+// Frame starts of the master; the clock restarts at the first frame starting 5 s or more
+// after the last restart, and frame m of a restart is due m / rate after it.
+std::vector<double> LatenessOf(const std::vector<Clock::time_point>& starts, double rate)
+{
+    std::vector<double> lateness;
+    std::size_t restart = 0;
+    for (std::size_t k = 1; k < starts.size(); ++k)
+    {
+        if (starts[k] - starts[restart] >= std::chrono::seconds(5))
+        {
+            restart = k;
+            continue;
+        }
+        const std::chrono::duration<double> offset((k - restart) / rate);
+        const auto due = starts[restart] + std::chrono::duration_cast<Clock::duration>(offset);
+        lateness.push_back(std::chrono::duration<double, std::micro>(starts[k] - due).count());
+    }
+    return lateness;
+}
+
+std::vector<double> BareSleepLateness(double rate, std::chrono::seconds duration)
+{
+    std::vector<double> lateness;
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    const long long startNs = start.tv_sec * 1000000000LL + start.tv_nsec;
+    const long long periodNs = static_cast<long long>(1e9 / rate);
+    for (long long k = 1; k * periodNs < duration.count() * 1000000000LL; ++k)
+    {
+        const long long dueNs = startNs + k * periodNs;
+        const timespec due{static_cast<time_t>(dueNs / 1000000000LL),
+                           static_cast<long>(dueNs % 1000000000LL)};
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        lateness.push_back((now.tv_sec * 1000000000LL + now.tv_nsec - dueNs) / 1000.0);
+    }
+    return lateness;
+}
+
+void Print(const char* name, const Statistics& s)
+{
+    std::printf("  %-28s median %8.1f us   p99 %8.1f us   max %9.1f us\n", name, s.medianUs,
+                s.p99Us, s.maxUs);
+}
+
+void MeasureRate(TestDevice& master, double rate, std::chrono::seconds duration)
+{
+    std::mutex mutex;
+    std::vector<Clock::time_point> starts;
+    master.onFrame = [&](TestDevice&)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        starts.push_back(Clock::now());
+    };
+    master.SetParameter("SystemFrameRate", rate);
+    master.SetParameter("SyncMode", 2);
+    const Clock::time_point begin = Clock::now();
+    QtTest::RunLoopUntil([&] { return Clock::now() - begin >= duration; },
+                         duration + std::chrono::seconds(1));
+    master.SetParameter("SyncMode", 3);
+    QtTest::RunLoopUntil([&] { return master.GetSyncMode() == 3; });
+    std::vector<Clock::time_point> frames;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        frames = starts;
+    }
+    const double seconds = std::chrono::duration<double>(frames.back() - frames.front()).count();
+    const double achieved = (frames.size() - 1) / seconds;
+    std::printf("%.0f Hz, %d devices besides the master, %zu frames in %.1f s: achieved %.3f Hz "
+                "(%.3f %% of set)\n",
+                rate, kOtherDevices, frames.size(), seconds, achieved, 100.0 * achieved / rate);
+    Print("frame start lateness", Summarise(LatenessOf(frames, rate)));
+    Print("bare clock_nanosleep (floor)", Summarise(BareSleepLateness(rate, duration)));
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string error = BriselTest::EnterFreshNetworkNamespace();
+    if (!error.empty())
+    {
+        std::fprintf(stderr, "bench_frame_clock: %s\n", error.c_str());
+        return 1;
+    }
+    QCoreApplication application(argc, argv);
+    const std::chrono::seconds duration(argc > 1 ? std::max(1, std::atoi(argv[1])) : 10);
+    BriselTest::TestRig rig;
+    TestDevice& master = rig.AddDevice();
+    BriselTest::TestRig::Connect(master);
+    for (int i = 0; i < kOtherDevices; ++i)
+        BriselTest::TestRig::Connect(rig.AddDevice());
+    for (double rate : {100.0, 500.0, 1000.0})
+        MeasureRate(master, rate, duration);
+    return 0;
+}

@@ -1,0 +1,111 @@
+#include "devices/DeviceTelnetConnection.h"
+
+#include "devices/FakeDevice.h"
+
+#include <boost/algorithm/string/trim.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/write.hpp>
+
+VDeviceTelnetConnection::VDeviceTelnetConnection(std::weak_ptr<VFakeDevice> device,
+                                                 boost::asio::io_context& ioService,
+                                                 std::uint16_t port)
+    : device_(std::move(device)), ioService_(ioService), port_(port), acceptor_(ioService),
+      socket_(ioService)
+{
+}
+
+std::shared_ptr<VDeviceTelnetConnection> VDeviceTelnetConnection::Self()
+{
+    return SharedAs<VDeviceTelnetConnection>();
+}
+
+void VDeviceTelnetConnection::OnCreated()
+{
+    boost::asio::post(ioService_, [self = Self()] { self->Listen(); });
+}
+
+void VDeviceTelnetConnection::Close()
+{
+    boost::asio::post(ioService_,
+                      [self = Self()]
+                      {
+                          boost::system::error_code ignored;
+                          self->acceptor_.close(ignored);
+                          self->socket_.close(ignored);
+                      });
+}
+
+// A port already in use leaves the device without a session; it still works otherwise.
+void VDeviceTelnetConnection::Listen()
+{
+    using boost::asio::ip::tcp;
+    boost::system::error_code error;
+    acceptor_.open(tcp::v4(), error);
+    if (!error)
+        acceptor_.set_option(tcp::acceptor::reuse_address(true), error);
+    if (!error)
+        acceptor_.bind(tcp::endpoint(tcp::v4(), port_), error);
+    if (!error)
+        acceptor_.listen(tcp::socket::max_listen_connections, error);
+    if (error)
+        return;
+    acceptor_.async_accept(socket_, [self = Self()](const boost::system::error_code& accepted)
+                           { self->OnAccept(accepted); });
+}
+
+// One connection per listener: the listener closes, so a second client is refused.
+void VDeviceTelnetConnection::OnAccept(const boost::system::error_code& error)
+{
+    if (error)
+        return;
+    boost::system::error_code ignored;
+    acceptor_.close(ignored);
+    const std::shared_ptr<VFakeDevice> device = device_.lock();
+    if (!device)
+        return;
+    Send(device->GetGreeting() + kPrompt);
+    StartRead();
+}
+
+void VDeviceTelnetConnection::StartRead()
+{
+    socket_.async_read_some(boost::asio::buffer(buffer_),
+                            [self = Self()](const boost::system::error_code& error,
+                                            std::size_t count) { self->OnRead(error, count); });
+}
+
+// The HAL closing the session (or any read error) ends it: no further read is started.
+void VDeviceTelnetConnection::OnRead(const boost::system::error_code& error, std::size_t count)
+{
+    if (error)
+        return;
+    const std::shared_ptr<VFakeDevice> device = device_.lock();
+    if (!device)
+        return;
+    const std::string chunk(buffer_.data(), count);
+    std::size_t start = 0;
+    while (start < chunk.size())
+    {
+        const std::size_t end = std::min(chunk.find('\n', start), chunk.size());
+        if (end > start)
+            AnswerLine(*device, chunk.substr(start, end - start));
+        start = end + 1;
+    }
+    StartRead();
+}
+
+void VDeviceTelnetConnection::AnswerLine(VFakeDevice& device, std::string line)
+{
+    boost::algorithm::trim_if(line, boost::algorithm::is_any_of(" \t\r\n\v\f"));
+    std::string reply;
+    device.HandleCommand(line, reply);
+    Send(reply + kPrompt);
+}
+
+// Replies are written synchronously on the I/O thread; a failed write is left to the
+// next read to notice.
+void VDeviceTelnetConnection::Send(const std::string& text)
+{
+    boost::system::error_code ignored;
+    boost::asio::write(socket_, boost::asio::buffer(text), ignored);
+}

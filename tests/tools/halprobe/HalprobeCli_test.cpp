@@ -1,0 +1,161 @@
+// Runs the halprobe program itself, as a user would, against plain sockets.
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/UdpTestSocket.h"
+#include "tests/tools/halprobe/TestSessionServer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+using BriselTest::BigEndianWords;
+using BriselTest::ChildProcess;
+using BriselTest::UdpTestSocket;
+using testing::HasSubstr;
+using namespace std::chrono_literals;
+
+namespace
+{
+struct Outcome
+{
+    int exitCode;
+    std::string output;
+    std::string error;
+};
+
+int ExitCodeOf(std::optional<int> status)
+{
+    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+}
+
+Outcome Finish(ChildProcess& process)
+{
+    const int exitCode = ExitCodeOf(process.WaitForExit(10s));
+    return {exitCode, process.Output(), process.Error()};
+}
+
+const std::string kTranscript = "FakeLumeDevice\n"
+                                "> setframe 10\nok:setframe 10\n"
+                                "> syncmode master\nok:syncmode master\n";
+
+// Serves one session: greeting, then "ok:" and each line without its line end.
+Outcome Converse(TestSessionServer& device, ChildProcess& session)
+{
+    EXPECT_TRUE(device.Accept(5s)) << session.Error();
+    device.AnswerInBackground([](const std::string& line)
+                              { return "ok:" + line.substr(0, line.find_last_not_of("\r") + 1); });
+    return Finish(session);
+}
+
+Outcome Halprobe(const std::vector<std::string>& arguments)
+{
+    ChildProcess process(HALPROBE_PATH, arguments);
+    return Finish(process);
+}
+} // namespace
+
+TEST(HalprobeCli, HelpListsTheCommandsAndEachCommandHasItsOwn)
+{
+    const Outcome help = Halprobe({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* command : {"list", "send", "session", "listen"})
+        EXPECT_THAT(help.output, HasSubstr("  " + std::string(command) + " "));
+    const Outcome sendHelp = Halprobe({"send", "--help"});
+    EXPECT_EQ(sendHelp.exitCode, 0);
+    EXPECT_THAT(sendHelp.output, HasSubstr("Usage: halprobe send --hal IP --to IP COMMAND"));
+}
+
+TEST(HalprobeCli, SendPutsTheCommandOnTheWire)
+{
+    UdpTestSocket device("127.0.0.1", 8666);
+    const Outcome run = Halprobe({"send", "--hal", "127.0.0.2", "--to", "127.0.0.1", "master",
+                                  "0x02000006", "59.94", "--surrogate"});
+    EXPECT_EQ(run.exitCode, 0) << run.error;
+    EXPECT_EQ(device.Receive(2s), BigEndianWords({0x00030005, 0x02000006, 1, 59, 940, 0}));
+    EXPECT_EQ(
+        Halprobe({"send", "--hal", "127.0.0.2", "--to", "127.0.0.1", "reset", "all"}).exitCode, 0);
+    EXPECT_EQ(device.Receive(2s), BigEndianWords({0x00020001, 0xFFFFFFFF}));
+}
+
+TEST(HalprobeCli, MistakesEndWithAMessageAndAnExitCode)
+{
+    UdpTestSocket taken("127.0.0.2", 5000);
+    const struct
+    {
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {{}, 2, "no command given"},
+        {{"probe"}, 2, "unknown command 'probe'"},
+        {{"send", "--hal", "127.0.0.2", "--to", "127.0.0.1", "sync"}, 2, "sync takes 1 argument"},
+        {{"send", "--hal", "127.0.0.2", "--to", "127.0.0.1", "preview", "0xZZ", "on"},
+         2,
+         "bad device ID '0xZZ'"},
+        {{"send", "--hal", "127.0.0.300", "--to", "127.0.0.1", "sync", "1"},
+         1,
+         "'127.0.0.300' is not an IPv4 address"},
+        {{"listen", "--port", "5000"}, 2, "--hal is required"},
+        {{"listen", "--hal", "127.0.0.2", "--port", "5000"},
+         1,
+         "cannot bind 127.0.0.2:5000: Address already in use"},
+        {{"session", "--device", "127.0.0.1", "--port", "9001", "status"},
+         1,
+         "cannot connect to 127.0.0.1:9001: Connection refused"},
+        {{"list", "--hal", "127.0.0.2", "--seconds", "0"}, 1, "no device announced itself"},
+    };
+    for (const auto& expected : cases)
+    {
+        const Outcome run = Halprobe(expected.arguments);
+        EXPECT_EQ(run.exitCode, expected.exitCode) << expected.message;
+        EXPECT_THAT(run.error, HasSubstr(expected.message));
+    }
+}
+
+TEST(HalprobeCli, ListShowsEachAnnouncedDevice)
+{
+    ChildProcess list(HALPROBE_PATH, {"list", "--hal", "127.0.0.2", "--seconds", "0.3"});
+    ASSERT_TRUE(list.WaitForOutput("listening on 127.0.0.2:8570", 5s)) << list.Error();
+    UdpTestSocket device("127.0.0.1");
+    device.SendTo("127.0.0.2", 8570,
+                  BigEndianWords(
+                      {0x00040006, 0x7F000001, 2, 0x06000008, 0x00003700, 0x00060000, 0x02000006}));
+    const Outcome run = Finish(list);
+    EXPECT_EQ(run.exitCode, 0) << run.error;
+    EXPECT_THAT(run.output, testing::ContainsRegex(
+                                "0x02000006 \\(33554438\\) +network box +6 +127\\.0\\.0\\.1"));
+}
+
+TEST(HalprobeCli, ListenPrintsEachRecordAsItArrives)
+{
+    ChildProcess listen(HALPROBE_PATH, {"listen", "--hal", "127.0.0.2", "--port", "5000"});
+    ASSERT_TRUE(listen.WaitForOutput("listening on 127.0.0.2:5000\n", 5s)) << listen.Error();
+    UdpTestSocket("127.0.0.1").SendTo("127.0.0.2", 5000, {3, 0, 24, 0, 1, 0, 7, 0, 6, 0, 0, 2,
+                                                          3, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_TRUE(listen.WaitForOutput("device 0x02000006 (33554438), version 1, tag 7 sync "
+                                     "status: flags 0x00000003 (synchronised, master)\n",
+                                     5s))
+        << listen.Output();
+}
+
+TEST(HalprobeCli, SessionRunsCommandsFromItsArguments)
+{
+    TestSessionServer device("127.0.0.1", 9001);
+    ChildProcess session(HALPROBE_PATH, {"session", "--device", "127.0.0.1", "--port", "9001",
+                                         "setframe 10", "syncmode master"});
+    const Outcome run = Converse(device, session);
+    EXPECT_EQ(run.exitCode, 0) << run.error;
+    EXPECT_EQ(run.output, kTranscript);
+}
+
+TEST(HalprobeCli, SessionReadsCommandsFromStandardInputSkippingBlankLines)
+{
+    TestSessionServer device("127.0.0.1", 9001);
+    ChildProcess session("/bin/sh",
+                         {"-c", "printf 'setframe 10\\n\\n \\r\\nsyncmode master\\r\\n' | " +
+                                    std::string(HALPROBE_PATH) +
+                                    " session --device 127.0.0.1 --port 9001"});
+    const Outcome run = Converse(device, session);
+    EXPECT_EQ(run.exitCode, 0) << run.error;
+    EXPECT_EQ(run.output, kTranscript);
+}
