@@ -61,15 +61,6 @@ std::string DottedText(std::uint32_t networkOrderAddress)
     return ToString(VNetAddress(ntohl(networkOrderAddress)));
 }
 
-VStringStd ParamValue(const std::string& value)
-{
-    return VStringStd(value);
-}
-template <class T> T ParamValue(T value)
-{
-    return value;
-}
-
 // Reads an unsigned decimal number after optional white space.
 bool ReadUnsigned(const std::string& text, unsigned long& value)
 {

@@ -375,3 +375,23 @@ TEST_F(FakeDeviceTest, DisconnectedDeviceIgnoresBroadcastsAndStopsAnnouncing)
     EXPECT_FALSE(RunLoopUntil(
         [&] { return device.GetCurrentFrame() == 55 || device.IsConnected(); }, 200ms));
 }
+
+TEST_F(FakeDeviceTest, HalThatKeepsConnectingAndLeavingIsServedEveryDeviceLife)
+{
+    TestDevice& device = ConnectedDevice();
+    for (int life = 0; life < 10; ++life)
+    {
+        {
+            auto session = OpenSession(9001);
+            ASSERT_EQ(session->ReadGreeting(2s), "FakeLumeDevice") << "life " << life;
+            session->SendRaw("setframe 1");
+        }
+        hal_.Reset();
+        ASSERT_TRUE(RunLoopUntil([&] {
+            const auto events = device.Events();
+            return std::count(events.begin(), events.end(), "connected") == life + 2;
+        }));
+    }
+    auto session = OpenSession(9001);
+    EXPECT_EQ(session->ReadGreeting(2s), "FakeLumeDevice");
+}
