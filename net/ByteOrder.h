@@ -68,3 +68,19 @@ inline void StoreLittleEndian32(std::uint8_t* bytes, std::uint32_t value)
     StoreLittleEndian16(bytes + 2, std::uint16_t(value >> 16));
 }
 } // namespace ByteOrder
+
+// 64-bit little-endian loads and stores for the trial file formats.
+namespace ByteOrder
+{
+inline std::uint64_t LoadLittleEndian64(const std::uint8_t* bytes)
+{
+    return std::uint64_t(LoadLittleEndian32(bytes)) |
+           (std::uint64_t(LoadLittleEndian32(bytes + 4)) << 32);
+}
+
+inline void StoreLittleEndian64(std::uint8_t* bytes, std::uint64_t value)
+{
+    StoreLittleEndian32(bytes, std::uint32_t(value));
+    StoreLittleEndian32(bytes + 4, std::uint32_t(value >> 32));
+}
+} // namespace ByteOrder

@@ -1,0 +1,176 @@
+#include "FileIO/BoundedReader.h"
+
+#include "Utils/UtilsIO/MemoryMappedStream.h"
+#include "net/ByteOrder.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace
+{
+constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
+}
+
+std::string DescribeReadFailure(EReadFailure failure)
+{
+    switch (failure)
+    {
+    case EReadFailure::PastFileEnd:
+        return "Corrupt file (record runs past the end of the file).";
+    case EReadFailure::PastRecordEnd:
+        return "Corrupt file (field runs past the end of its record).";
+    case EReadFailure::CountTooLarge:
+        return "Corrupt file (count larger than the remaining bytes).";
+    case EReadFailure::InvalidLength:
+        return "Corrupt file (invalid length or size).";
+    case EReadFailure::EmptyItem:
+        return "Corrupt file (data item without content).";
+    case EReadFailure::None:
+        break;
+    }
+    return "Corrupt file.";
+}
+
+VBoundedReader::VLimitScope::VLimitScope(VBoundedReader& reader, std::uint64_t end)
+    : reader_(reader), previous_(reader.limit_), valid_(false)
+{
+    if (!reader.CheckEnd(end))
+        return;
+    reader.limit_ = end;
+    valid_ = true;
+}
+
+VBoundedReader::VLimitScope::~VLimitScope()
+{
+    reader_.limit_ = previous_;
+}
+
+VBoundedReader::VBoundedReader(UtilsIO::VMemoryMappedFileReadOnly& stream)
+    : stream_(stream), limit_(kNoLimit)
+{
+}
+
+std::uint64_t VBoundedReader::Tell() const
+{
+    return stream_.Tell();
+}
+
+std::uint64_t VBoundedReader::GetLimit() const
+{
+    return std::min(limit_, stream_.GetSize());
+}
+
+std::uint64_t VBoundedReader::GetRemaining() const
+{
+    const std::uint64_t position = Tell();
+    const std::uint64_t limit = GetLimit();
+    return position < limit ? limit - position : 0;
+}
+
+bool VBoundedReader::CheckEnd(std::uint64_t end)
+{
+    if (end <= GetLimit())
+        return true;
+    return Fail(end > stream_.GetSize() ? EReadFailure::PastFileEnd
+                                        : EReadFailure::PastRecordEnd);
+}
+
+bool VBoundedReader::CheckLength(std::uint64_t length)
+{
+    const std::uint64_t position = Tell();
+    return CheckEnd(length > kNoLimit - position ? kNoLimit : position + length);
+}
+
+bool VBoundedReader::Seek(std::uint64_t offset)
+{
+    if (!CheckEnd(offset))
+        return false;
+    return stream_.Seek(offset) && stream_.Tell() == offset ? true
+                                                            : Fail(EReadFailure::PastFileEnd);
+}
+
+bool VBoundedReader::Skip(std::uint64_t length)
+{
+    return CheckLength(length) && Seek(Tell() + length);
+}
+
+bool VBoundedReader::ReadBytes(void* destination, std::uint64_t length)
+{
+    if (!CheckLength(length))
+        return false;
+    if (length == 0)
+        return true;
+    return stream_.Read(length, destination) == length ? true : Fail(EReadFailure::PastFileEnd);
+}
+
+bool VBoundedReader::ReadBytes(std::vector<std::uint8_t>& destination, std::uint64_t length)
+{
+    if (!CheckLength(length))
+        return false;
+    destination.resize(length);
+    return ReadBytes(destination.data(), length);
+}
+
+bool VBoundedReader::ReadUInt16(std::uint16_t& value)
+{
+    std::uint8_t bytes[2];
+    if (!ReadBytes(bytes, sizeof bytes))
+        return false;
+    value = ByteOrder::LoadLittleEndian16(bytes);
+    return true;
+}
+
+bool VBoundedReader::ReadInt16(std::int16_t& value)
+{
+    std::uint16_t raw = 0;
+    if (!ReadUInt16(raw))
+        return false;
+    value = std::int16_t(raw);
+    return true;
+}
+
+bool VBoundedReader::ReadUInt32(std::uint32_t& value)
+{
+    std::uint8_t bytes[4];
+    if (!ReadBytes(bytes, sizeof bytes))
+        return false;
+    value = ByteOrder::LoadLittleEndian32(bytes);
+    return true;
+}
+
+bool VBoundedReader::ReadInt32(std::int32_t& value)
+{
+    std::uint32_t raw = 0;
+    if (!ReadUInt32(raw))
+        return false;
+    value = std::int32_t(raw);
+    return true;
+}
+
+bool VBoundedReader::ReadInt64(std::int64_t& value)
+{
+    std::uint8_t bytes[8];
+    if (!ReadBytes(bytes, sizeof bytes))
+        return false;
+    value = std::int64_t(ByteOrder::LoadLittleEndian64(bytes));
+    return true;
+}
+
+bool VBoundedReader::CountFits(std::uint64_t count, std::uint64_t minimumItemBytes)
+{
+    const std::uint64_t itemBytes = std::max<std::uint64_t>(minimumItemBytes, 1);
+    return count <= GetRemaining() / itemBytes ? true : Fail(EReadFailure::CountTooLarge);
+}
+
+bool VBoundedReader::Fail(EReadFailure failure)
+{
+    if (failure_ == EReadFailure::None)
+        failure_ = failure;
+    return false;
+}
+
+void VBoundedReader::ResetLimit()
+{
+    limit_ = kNoLimit;
+    failure_ = EReadFailure::None;
+}

@@ -1,0 +1,5 @@
+#include "FileIO/FramePlugins.h"
+
+ICustomHeader::~ICustomHeader() = default;
+
+IDataHolder::~IDataHolder() = default;

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace UtilsIO
+{
+
+class VMemoryMappedFileImpl;
+
+// Owner of the shared mapping state. Derived streams hold the implementation through impl_.
+class VMemoryMappedFileBase
+{
+protected:
+    std::shared_ptr<VMemoryMappedFileImpl> impl_;
+
+public:
+    virtual ~VMemoryMappedFileBase();
+};
+
+// Read-only stream over a memory-mapped file of any size (64-bit offsets). The file is mapped in
+// windows of windowSizeMiB MiB; at most maxViews windows stay mapped, the least recently used one
+// is unmapped first. Read never copies from outside a mapping or past the end of the file; a
+// window size or view count of 0 is taken as 1.
+//
+// Threading: a stream is bound to its reader's thread; Open, Read, Seek, Tell, IsEnd and Close
+// are called from that thread only. The window map inside the implementation has its own mutex.
+class VMemoryMappedFileReadOnly : public VMemoryMappedFileBase
+{
+public:
+    VMemoryMappedFileReadOnly(unsigned windowSizeMiB, unsigned maxViews);
+    ~VMemoryMappedFileReadOnly() override;
+
+    // Opens the file and maps the first window; Open() calls it. False when already open or on
+    // failure.
+    virtual bool OpenFile(const std::string& path);
+
+    bool Open(const std::string& path);
+    bool Close();
+    std::uint64_t Read(std::uint64_t length, void* destination);
+    bool Seek(std::uint64_t offset);
+    std::uint64_t Tell() const;
+    bool IsEnd() const;
+    std::uint64_t GetSize() const;
+    std::uint64_t GetSwaps() const;
+
+private:
+    struct Window
+    {
+        std::uint64_t start;
+        std::uint64_t end;
+        const std::uint8_t* address; // the byte at start
+    };
+
+    bool MakeWindowCurrent();
+    bool MapWindowAt(std::uint64_t offset);
+    void UnmapAllWindows();
+    void LogStatistics() const;
+
+    std::vector<Window> views_; // most recently used first
+    const std::uint64_t windowSize_;
+    const std::size_t maxViews_;
+    std::uint64_t position_ = 0;
+    std::uint64_t swaps_ = 0;
+};
+
+} // namespace UtilsIO

@@ -1,0 +1,113 @@
+// Sequential read of a 256 MiB trial-sized file in 64 KiB chunks through the memory-mapped stream
+// (64 MiB windows, two views), beside memcpy of the same bytes from memory in the same run.
+
+#include "Utils/UtilsIO/MemoryMappedStream.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <stdlib.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+constexpr std::size_t kFileSize = std::size_t{256} << 20;
+constexpr std::size_t kChunk = std::size_t{64} << 10;
+
+std::vector<char> MakeContent()
+{
+    std::vector<char> content(kFileSize);
+    for (std::size_t i = 0; i < content.size(); ++i)
+    {
+        content[i] = static_cast<char>(i * 131 + (i >> 12));
+    }
+    return content;
+}
+
+const std::vector<char>& Content()
+{
+    static const std::vector<char> content = MakeContent();
+    return content;
+}
+
+// The generated file, removed when the benchmark ends.
+class BenchFile
+{
+public:
+    BenchFile()
+    {
+        char pattern[] = "/tmp/brisel-mapped-read-XXXXXX";
+        const int fd = ::mkstemp(pattern);
+        if (fd < 0)
+        {
+            throw std::runtime_error("cannot create the benchmark file");
+        }
+        ::close(fd);
+        path_ = pattern;
+        std::ofstream(path_, std::ios::binary).write(Content().data(), kFileSize);
+    }
+    ~BenchFile() { std::remove(path_.c_str()); }
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+const std::string* benchFilePath = nullptr;
+
+void MappedStreamRead(benchmark::State& state)
+{
+    UtilsIO::VMemoryMappedFileReadOnly stream(64, 2);
+    if (!stream.Open(*benchFilePath))
+    {
+        state.SkipWithError("cannot open the benchmark file");
+        return;
+    }
+    std::vector<char> chunk(kChunk);
+    for (auto _ : state)
+    {
+        stream.Seek(0);
+        while (stream.Read(kChunk, chunk.data()) == kChunk)
+        {
+            benchmark::DoNotOptimize(chunk.data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFileSize));
+    state.counters["swaps/pass"] =
+        static_cast<double>(stream.GetSwaps()) / static_cast<double>(state.iterations());
+}
+
+void MemcpyBaseline(benchmark::State& state)
+{
+    const std::vector<char>& content = Content();
+    std::vector<char> chunk(kChunk);
+    for (auto _ : state)
+    {
+        for (std::size_t offset = 0; offset < kFileSize; offset += kChunk)
+        {
+            std::memcpy(chunk.data(), content.data() + offset, kChunk);
+            benchmark::DoNotOptimize(chunk.data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFileSize));
+}
+
+BENCHMARK(MappedStreamRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemcpyBaseline)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    const BenchFile file;
+    benchFilePath = &file.Path();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
