@@ -55,10 +55,13 @@ void VFakeDeviceManager::OnBroadcastCommand(const std::uint8_t* data, std::size_
 void VFakeDeviceManager::OnMasterFrame(const VFakeDevice& master)
 {
     std::lock_guard<std::mutex> lock(listMutex_);
+    std::vector<UtilsThreading::VThreadPool::Task> ticks;
+    ticks.reserve(devices_.size());
     for (const std::shared_ptr<VFakeDevice>& device : devices_)
     {
         if (device.get() != &master)
-            pool_.Submit([device = device.get()] { device->Tick(); });
+            ticks.push_back([device = device.get()] { device->Tick(); });
     }
+    pool_.SubmitAll(std::move(ticks));
     pool_.WaitUntilIdle();
 }

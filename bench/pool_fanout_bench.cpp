@@ -25,6 +25,20 @@ void BM_PoolFanOut(benchmark::State& state)
 }
 BENCHMARK(BM_PoolFanOut)->Arg(16)->Arg(64)->Arg(256)->UseRealTime();
 
+// The same frame as the device manager queues it: all tasks in one batch.
+void BM_PoolFanOutBatch(benchmark::State& state)
+{
+    UtilsThreading::VThreadPool pool(16, 0);
+    const std::function<void()> task = NoOp;
+    for (auto _ : state)
+    {
+        pool.SubmitAll(std::vector<std::function<void()>>(state.range(0), task));
+        pool.WaitUntilIdle();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_PoolFanOutBatch)->Arg(16)->Arg(64)->Arg(256)->UseRealTime();
+
 void BM_DirectCalls(benchmark::State& state)
 {
     std::function<void()> task = NoOp;

@@ -34,6 +34,19 @@ void VThreadPool::Submit(Task task)
     workAvailable_.notify_one();
 }
 
+void VThreadPool::SubmitAll(std::vector<Task> tasks)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (Task& task : tasks)
+            queue_.push_back(std::move(task));
+    }
+    if (tasks.size() == 1)
+        workAvailable_.notify_one();
+    else if (!tasks.empty())
+        workAvailable_.notify_all();
+}
+
 void VThreadPool::SubmitWhenIdle(Task task)
 {
     {

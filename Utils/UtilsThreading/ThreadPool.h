@@ -29,6 +29,9 @@ public:
     VThreadPool& operator=(const VThreadPool&) = delete;
 
     void Submit(Task task);
+    // Queues several tasks at once: one lock and one wake-up round instead of one per task,
+    // which is what a frame fan-out to every device wants.
+    void SubmitAll(std::vector<Task> tasks);
     // Waits until at least one worker is idle before queueing the task.
     void SubmitWhenIdle(Task task);
     // Waits until every worker is idle and the queue is empty.

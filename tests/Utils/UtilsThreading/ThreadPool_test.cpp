@@ -100,3 +100,19 @@ TEST(ThreadPool, DestructionDropsTasksThatHaveNotStarted)
     }
     EXPECT_EQ(ran.load(), 1);
 }
+
+TEST(ThreadPool, SubmitAllRunsEveryTaskOfTheBatchOnce)
+{
+    VThreadPool pool(4, 0);
+    std::atomic<int> finished{0};
+    pool.SubmitAll({});
+    pool.SubmitAll({[&] { ++finished; }});
+    pool.WaitUntilIdle();
+    EXPECT_EQ(finished.load(), 1);
+    for (int frame = 1; frame <= 20; ++frame)
+    {
+        pool.SubmitAll(std::vector<VThreadPool::Task>(33, [&] { ++finished; }));
+        pool.WaitUntilIdle();
+        ASSERT_EQ(finished.load(), 1 + frame * 33);
+    }
+}
