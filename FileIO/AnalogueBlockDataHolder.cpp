@@ -26,8 +26,8 @@ bool VAnalogueBlockDataHolder::ReadItem(VBoundedReader& reader, const VDataForma
     block_.Resize(0);
     for (const VFieldDescriptor& field : fileFormat.fields)
     {
-        const bool read = field.key == kBlockKey ? ReadBlock(reader)
-                                                 : RecordSchema::SkipField(reader, field);
+        const bool read =
+            field.key == kBlockKey ? ReadBlock(reader) : RecordSchema::SkipField(reader, field);
         if (!read)
             return false;
     }

@@ -47,8 +47,7 @@ public:
     VAnalogueBlockSet(VAnalogueBlockSet&&) noexcept = default;
     VAnalogueBlockSet& operator=(VAnalogueBlockSet&&) noexcept = default;
 
-    void Assign(const VAnalogueBlockView* views, std::uint32_t count,
-                const IString& name) override;
+    void Assign(const VAnalogueBlockView* views, std::uint32_t count, const IString& name) override;
     void Append(const VAnalogueBlockView& block) override;
     void Clear() override;
     std::uint32_t GetCount() const override;

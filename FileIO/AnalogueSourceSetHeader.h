@@ -53,7 +53,8 @@ private:
     void WriteSourceSet(VByteWriter& writer, const VAnalogueSourceSetSpec& set) const;
     void WriteSourceSetField(VByteWriter& writer, const VFieldDescriptor& field,
                              const VAnalogueSourceSetSpec& set) const;
-    void WriteSourceList(VByteWriter& writer, const std::vector<VAnalogueSourceSpec>& sources) const;
+    void WriteSourceList(VByteWriter& writer,
+                         const std::vector<VAnalogueSourceSpec>& sources) const;
 
     VAnalogueSourceSetFormats formats_;
     std::int64_t clock_ = kDefaultClock;

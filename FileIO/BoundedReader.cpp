@@ -71,8 +71,7 @@ bool VBoundedReader::CheckEnd(std::uint64_t end)
 {
     if (end <= GetLimit())
         return true;
-    return Fail(end > stream_.GetSize() ? EReadFailure::PastFileEnd
-                                        : EReadFailure::PastRecordEnd);
+    return Fail(end > stream_.GetSize() ? EReadFailure::PastFileEnd : EReadFailure::PastRecordEnd);
 }
 
 bool VBoundedReader::CheckLength(std::uint64_t length)

@@ -43,9 +43,6 @@ public:
         bool IsValid() const { return valid_; }
 
     private:
-    // CheckEnd() for `length` bytes from the current position.
-    bool CheckLength(std::uint64_t length);
-
         VBoundedReader& reader_;
         std::uint64_t previous_;
         bool valid_;
@@ -87,7 +84,6 @@ public:
 private:
     // CheckEnd() for `length` bytes from the current position.
     bool CheckLength(std::uint64_t length);
-
 
     UtilsIO::VMemoryMappedFileReadOnly& stream_;
     std::uint64_t limit_;

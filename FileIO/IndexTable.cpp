@@ -21,8 +21,9 @@ bool VIndexTable::GetEntry(std::int64_t index, VEntry& entry) const
 
 bool VIndexTable::FindFrameIndex(std::int32_t frameNumber, std::size_t& index) const
 {
-    const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const VEntry& entry)
-                                    { return entry.frameNumber == frameNumber; });
+    const auto found =
+        std::find_if(entries_.begin(), entries_.end(),
+                     [&](const VEntry& entry) { return entry.frameNumber == frameNumber; });
     if (found == entries_.end())
         return false;
     index = std::size_t(found - entries_.begin());

@@ -95,8 +95,8 @@ void VX1DExport::EncodeCustomSections(const VAnalogueSourceSetHeader& header)
 bool VX1DExport::WriteFrame(std::int32_t frameNumber, const IAnalogueBlockFrame& frame)
 {
     const std::uint64_t position = file_.Tell();
-    const bool offsetFits =
-        index_.HasOffsets64() || position <= std::uint64_t(std::numeric_limits<std::int32_t>::max());
+    const bool offsetFits = index_.HasOffsets64() ||
+                            position <= std::uint64_t(std::numeric_limits<std::int32_t>::max());
     if (!open_ || frame.GetCount() != deviceCount_ || !offsetFits)
         return false;
     EncodeFrame(frameNumber, frame);

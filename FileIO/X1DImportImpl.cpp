@@ -268,9 +268,10 @@ ICustomHeader* VX1DImportImpl::FindCustomHeader(std::int16_t identifier) const
 
 IDataHolder* VX1DImportImpl::FindDataHolder(std::int16_t formatIdentifier) const
 {
-    const auto found = std::find_if(dataHolders_.begin(), dataHolders_.end(),
-                                    [&](const IDataHolder* holder)
-                                    { return holder->GetFormatInfo().identifier == formatIdentifier; });
+    const auto found =
+        std::find_if(dataHolders_.begin(), dataHolders_.end(),
+                     [&](const IDataHolder* holder)
+                     { return holder->GetFormatInfo().identifier == formatIdentifier; });
     return found != dataHolders_.end() ? *found : nullptr;
 }
 
