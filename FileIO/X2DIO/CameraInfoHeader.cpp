@@ -139,7 +139,8 @@ bool ReadCamera(VBoundedReader& reader, const VDataFormatInfo& format, std::int3
 VCameraInfoFormats VCameraInfoFormats::Default()
 {
     VCameraInfoFormats formats;
-    formats.header = {std::int16_t(0xCFAB), {{kFrameRateKey, 8, {}}, {kCameraListKey, kVariable, {}}}};
+    formats.header = {std::int16_t(0xCFAB),
+                      {{kFrameRateKey, 8, {}}, {kCameraListKey, kVariable, {}}}};
     formats.camera = {std::int16_t(0xCFAA),
                       {{kSensorWidthKey, 4, {}},
                        {kSensorHeightKey, 4, {}},

@@ -24,8 +24,7 @@ void VDataHolderCameraFrameInfo::SetValue(std::uint8_t value)
     count_ = 1;
 }
 
-bool VDataHolderCameraFrameInfo::ReadItem(VBoundedReader& reader,
-                                          const VDataFormatInfo& fileFormat)
+bool VDataHolderCameraFrameInfo::ReadItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat)
 {
     for (const VFieldDescriptor& field : fileFormat.fields)
     {

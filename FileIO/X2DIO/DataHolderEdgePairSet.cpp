@@ -70,7 +70,8 @@ bool VDataHolderEdgePairSet::ReadTargetItem(VBoundedReader& reader,
     for (const VFieldDescriptor& field : fileFormat.fields)
     {
         std::uint16_t* value = ValueOf(pair, field.key);
-        if (!(value != nullptr ? reader.ReadUInt16(*value) : RecordSchema::SkipField(reader, field)))
+        if (!(value != nullptr ? reader.ReadUInt16(*value)
+                               : RecordSchema::SkipField(reader, field)))
             return false;
     }
     target.edgePairs.push_back(pair);

@@ -17,7 +17,10 @@ bool ReadLine(VBoundedReader& reader, GreyscaleBlobSet& target, std::uint32_t& p
     if (!reader.ReadUInt16(line.x) || !reader.ReadUInt16(line.y) ||
         !reader.ReadUInt16(line.pixelCount))
         return false;
-    // The field's limit keeps the pixels within the room made for them.
+    // The room made for the pixels leaves out the headers of all lines, so a line whose pixels
+    // take the place of later headers can stay within the field and still overrun the room.
+    if (line.pixelCount > target.pixels.size() - pixelOffset)
+        return reader.Fail(EReadFailure::PastRecordEnd);
     if (!reader.ReadBytes(target.pixels.data() + pixelOffset, line.pixelCount))
         return false;
     line.pixelOffset = pixelOffset;
@@ -73,7 +76,8 @@ void PutLines(VByteWriter& writer, const GreyscaleBlobSet& source, const Greysca
 
 VDataFormatInfo VDataHolderGreyscaleBlobSet::DefaultFormat()
 {
-    return {kFormatIdentifier, {{kLinesKey, VFieldDescriptor::kVariableSize, {}}, {kFlagsKey, 4, {}}}};
+    return {kFormatIdentifier,
+            {{kLinesKey, VFieldDescriptor::kVariableSize, {}}, {kFlagsKey, 4, {}}}};
 }
 
 VDataHolderGreyscaleBlobSet::VDataHolderGreyscaleBlobSet(VDataFormatInfo format)

@@ -14,19 +14,18 @@ constexpr std::uint64_t kTicks24 = 5625000;
 TimecodeStandard StandardFromCode(std::int64_t code, std::uint64_t period)
 {
     // A period of 0 divides nothing, so it counts as drifting.
-    const auto divides = [period](std::uint64_t ticks) { return period != 0 && ticks % period == 0; };
+    const auto divides = [period](std::uint64_t ticks)
+    { return period != 0 && ticks % period == 0; };
     switch (code)
     {
     case 0:
         return TimecodeStandard::Timecode25;
     case 1:
-        return divides(kTicks30) ? TimecodeStandard::Timecode30
-                                 : TimecodeStandard::Timecode30Drift;
+        return divides(kTicks30) ? TimecodeStandard::Timecode30 : TimecodeStandard::Timecode30Drift;
     case 2:
         return TimecodeStandard::Timecode30Drop;
     case 3:
-        return divides(kTicks24) ? TimecodeStandard::Timecode24
-                                 : TimecodeStandard::Timecode24Drift;
+        return divides(kTicks24) ? TimecodeStandard::Timecode24 : TimecodeStandard::Timecode24Drift;
     default:
         return TimecodeStandard::Invalid;
     }

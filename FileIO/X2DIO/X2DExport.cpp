@@ -135,7 +135,8 @@ void VX2DExport::EncodeCustomSections(const VX2DHeaderDescription& header)
     cameraInfo.SetFrameRate(header.frameRate);
     const std::size_t described =
         std::min<std::size_t>(header.cameras.size(), options_.describedCameras.value_or(~0u));
-    cameraInfo.SetCameras({header.cameras.begin(), header.cameras.begin() + std::ptrdiff_t(described)});
+    cameraInfo.SetCameras(
+        {header.cameras.begin(), header.cameras.begin() + std::ptrdiff_t(described)});
     EncodeCustomSection(cameraInfo);
     if (!header.startTimecode)
         return;
@@ -230,8 +231,8 @@ void VX2DExport::EncodeCameraRecord(const VX2DCameraFrame& camera, std::size_t i
 std::size_t VX2DExport::EncodeBlock(const IDataHolder& holder)
 {
     const std::uint32_t count = holder.GetItemCount();
-    const std::size_t block = RecordSchema::BeginRecord(buffer_, holder.GetFormatInfo().identifier,
-                                                        std::int32_t(count));
+    const std::size_t block =
+        RecordSchema::BeginRecord(buffer_, holder.GetFormatInfo().identifier, std::int32_t(count));
     for (std::uint32_t item = 0; item < count; ++item)
         holder.WriteItem(buffer_, item);
     RecordSchema::EndRecord(buffer_, block);

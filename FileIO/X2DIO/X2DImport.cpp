@@ -197,8 +197,8 @@ void VX2DImport::FinishCamera(const VTargets& targets, std::size_t camera) const
 }
 
 bool VX2DImport::ReadFrameByNumber(std::int32_t frameNumber, CentroidSetList* centroidSets,
-                                   CentroidTrackSetList* trackSets,
-                                   GreyscaleBlobSetList* blobSets, EdgePairSetList* edgeSets)
+                                   CentroidTrackSetList* trackSets, GreyscaleBlobSetList* blobSets,
+                                   EdgePairSetList* edgeSets)
 {
     std::size_t index = 0;
     return impl_->GetIndexTable().FindFrameIndex(frameNumber, index) &&

@@ -247,7 +247,8 @@ bool VX2DImportImpl::BeginFrame(std::int64_t index)
     if (!reader_.CheckEnd(frameEnd_))
         return RecordReadFailure();
     // A camera record is at least its marker.
-    if (std::uint64_t(cameraCount_) > std::uint64_t(marker.length) / RecordSchema::kRecordMarkerSize)
+    if (std::uint64_t(cameraCount_) >
+        std::uint64_t(marker.length) / RecordSchema::kRecordMarkerSize)
     {
         reader_.Fail(EReadFailure::CountTooLarge);
         return RecordReadFailure();
@@ -327,8 +328,7 @@ bool VX2DImportImpl::ReadFrameInfo()
     if (frameInfoHolder_ == nullptr)
         return false;
     VBoundedReader::VLimitScope frame(reader_, frameEnd_);
-    if (!frame.IsValid() ||
-        !frameInfoHolder_->ReadItem(reader_, frameInfoHolder_->GetFormatInfo()))
+    if (!frame.IsValid() || !frameInfoHolder_->ReadItem(reader_, frameInfoHolder_->GetFormatInfo()))
         return RecordReadFailure();
     return true;
 }

@@ -80,8 +80,8 @@ TEST_F(X2DRecordTest, FixedPointFieldsWiderThan64BitsOrWithoutScaleAreRefused)
 TEST_F(X2DRecordTest, PaddingTakesTheBitsItsDescriptorNamesWithOrWithoutTarget)
 {
     VDataFormatInfo format = CentroidFormat(1, 1.0);
-    format.fields.insert(format.fields.begin(), {VDataHolderCentroidSet::kPaddingKey, 0,
-                                                 ValueCodec::StoreUInt32(9)});
+    format.fields.insert(format.fields.begin(),
+                         {VDataHolderCentroidSet::kPaddingKey, 0, ValueCodec::StoreUInt32(9)});
     VByteWriter bytes;
     bytes.PutBytes("\xFF\xFF\x05\xFF\xFF\x06", 6);
     CentroidSet set;
@@ -130,12 +130,16 @@ TEST_F(X2DRecordTest, BlobLinesAndPixelsStayWithinTheirField)
     EXPECT_FALSE(holder.ReadItem(ReaderOver(BlobItem(6 + 12 + 4, 2, {2, 3})), format))
         << "pixels past the field";
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::PastRecordEnd);
+    EXPECT_FALSE(holder.ReadItem(ReaderOver(BlobItem(6 + 12 + 5, 2, {11})), format))
+        << "pixels in the place of the second line's header";
+    EXPECT_EQ(reader_.GetFailure(), EReadFailure::PastRecordEnd);
     EXPECT_FALSE(holder.ReadItem(ReaderOver(BlobItem(6 + 12, 3, {0, 0})), format))
         << "lines past the field";
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::CountTooLarge);
+    const std::size_t pixels = set.pixels.size();
     EXPECT_FALSE(holder.ReadItem(ReaderOver(BlobItem(0x7FFFFFFF, 1, {1})), format));
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::PastFileEnd);
-    EXPECT_LE(set.pixels.size(), 5u);
+    EXPECT_EQ(set.pixels.size(), pixels) << "nothing is allocated for a length past the file";
 }
 
 TEST_F(X2DRecordTest, CameraListDefaultsAndWindowText)

@@ -50,8 +50,8 @@ VX2DCameraFrame MakeCameraFrame(std::uint32_t frame, std::uint32_t camera)
     for (std::uint32_t item = 0; item < camera + 2; ++item)
     {
         result.centroids.centroids.push_back(MakeCentroid(seed + item * 37));
-        result.tracks.tracks.push_back({(std::int64_t(seed) << 33) - item, float(item) / 4.0f,
-                                        -std::int32_t(seed + item)});
+        result.tracks.tracks.push_back(
+            {(std::int64_t(seed) << 33) - item, float(item) / 4.0f, -std::int32_t(seed + item)});
         result.edgePairs.edgePairs.push_back(
             {std::uint16_t(seed + item), std::uint16_t(item), std::uint16_t(0xFFFF - item)});
         AddBlob(result.blobs, seed + item);

@@ -1,0 +1,60 @@
+// Feeds arbitrary bytes to the X2D reader: Open with index rebuilding, the header queries, then
+// ReadFrame over every index entry into result objects for every camera. Small mapping
+// windows make the reader cross window borders often.
+//
+// Build and run with clang (scripts/fuzz does this for every target):
+//   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+//   ninja -C build/fuzz x2d_fuzz x2d_seed
+//   build/fuzz/fuzz/x2d_seed /tmp/x2d_corpus
+//   build/fuzz/fuzz/x2d_fuzz /tmp/x2d_corpus -max_total_time=120 -malloc_limit_mb=256
+
+#include "FuzzInputFile.h"
+
+#include "FileIO/X2DIO/X2DImport.h"
+#include "FileIO/X2DIO/X2DImportImpl.h"
+
+#include <memory>
+
+using namespace X2DIO;
+
+namespace
+{
+template <class TSet> std::vector<std::shared_ptr<TSet>> MakeSets(std::uint32_t count)
+{
+    std::vector<std::shared_ptr<TSet>> sets(count);
+    for (std::shared_ptr<TSet>& set : sets)
+        set = std::make_shared<TSet>();
+    return sets;
+}
+
+void ReadEverything(VX2DImport& reader)
+{
+    std::int32_t first = 0, last = 0;
+    reader.GetFrameRange(first, last);
+    Timecode timecode;
+    reader.GetStartTimecode(timecode);
+    std::vector<CameraInfo> infos;
+    reader.GetCameraInfos(infos);
+    const std::uint32_t cameras = reader.GetNumberOfCameras();
+    CentroidSetList centroids = MakeSets<CentroidSet>(cameras);
+    CentroidTrackSetList tracks = MakeSets<CentroidTrackSet>(cameras);
+    GreyscaleBlobSetList blobs = MakeSets<GreyscaleBlobSet>(cameras);
+    EdgePairSetList edges = MakeSets<EdgePairSet>(cameras);
+    const std::size_t entries = reader.GetImpl().GetIndexTable().GetCount();
+    for (std::size_t i = 0; i < entries; ++i)
+        reader.ReadFrame(std::int32_t(i), &centroids, &tracks, &blobs, &edges);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string& path = FuzzInputFile::Path("x2d");
+    if (!FuzzInputFile::Write(path, data, size))
+        return 0;
+    VX2DImport reader(1);
+    if (reader.Open(path, true))
+        ReadEverything(reader);
+    reader.Close();
+    std::remove(path.c_str());
+    return 0;
+}
