@@ -29,6 +29,14 @@ struct VRecordMarker
     std::int32_t value = 0;
 };
 
+// A custom header section a writer emits as given, for files that carry sections no reader
+// knows.
+struct VRawSection
+{
+    std::int16_t tag = 0;
+    std::vector<std::uint8_t> contents;
+};
+
 struct VFieldDescriptor
 {
     static constexpr std::int32_t kVariableSize = -1;

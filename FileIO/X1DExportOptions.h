@@ -7,17 +7,11 @@
 
 #include "FileIO/AnalogueBlockDataHolder.h"
 #include "FileIO/AnalogueSourceSetHeader.h"
+#include "FileIO/RecordSchema.h"
 
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-// A custom header section written as given.
-struct VRawSection
-{
-    std::int16_t tag = 0;
-    std::vector<std::uint8_t> contents;
-};
 
 struct VX1DExportOptions
 {

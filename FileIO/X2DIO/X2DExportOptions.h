@@ -4,7 +4,7 @@
 //
 // Thread rules: plain values.
 
-#include "FileIO/X1DExportOptions.h"
+#include "FileIO/RecordSchema.h"
 
 #include <cstdint>
 #include <optional>

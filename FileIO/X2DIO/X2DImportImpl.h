@@ -5,27 +5,24 @@
 // record, handing block k of a record to the data holder of header format k. Plug-ins are
 // registered by the owner and not owned; the frame information holder is made from the file.
 // Every problem is recorded in the error list and logged under "X2DImport"; nothing is thrown,
-// and no read leaves the file or the record that contains it.
+// and no read leaves the file or the record that contains it. File mapping, plug-ins and errors
+// come from VFrameFileReader.
 //
 // Thread rules: thread-bound to one reader thread at a time.
 
-#include "FileIO/BoundedReader.h"
+#include "FileIO/FrameFileReader.h"
 #include "FileIO/IndexTable.h"
 #include "FileIO/RecordSchema.h"
 #include "FileIO/X2DIO/DataHolderFrameInfo.h"
-#include "Utils/UtilsIO/MemoryMappedStream.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-class ICustomHeader;
-class IDataHolder;
-
 namespace X2DIO
 {
-class VX2DImportImpl
+class VX2DImportImpl : public VFrameFileReader
 {
 public:
     static constexpr std::int32_t kHighestVersion = 3;
@@ -38,16 +35,9 @@ public:
     VX2DImportImpl(const VX2DImportImpl&) = delete;
     VX2DImportImpl& operator=(const VX2DImportImpl&) = delete;
 
-    // Maps the file read-only and rewinds it.
-    bool OpenFile(const std::string& path);
-    void Close();
-    bool IsOpen() const { return open_; }
     // Forgets plug-ins and formats, closes the file, clears the index and zeroes all counts and
     // offsets. The error list is kept.
     void Reset();
-
-    void RegisterCustomHeader(ICustomHeader& header);
-    void RegisterDataHolder(IDataHolder& holder);
 
     // Without `rebuildIndex`, a file whose index table cannot be found is refused.
     bool ReadHeader(bool rebuildIndex);
@@ -72,10 +62,6 @@ public:
     const std::vector<VSectionMarker>& GetSectionMarkers() const { return sectionMarkers_; }
     const VIndexTable& GetIndexTable() const { return index_; }
 
-    const std::vector<std::string>& GetErrors() const { return errors_; }
-    bool HasErrors() const { return !errors_.empty(); }
-    void ClearErrors() { errors_.clear(); }
-
 private:
     bool ReadVersion();
     bool ReadCounts();
@@ -88,17 +74,7 @@ private:
     bool ReadCustomHeaderSection(const VSectionMarker& marker);
     bool LoadIndex(bool rebuildIndex);
     bool ReadBlock(const VDataFormatInfo& format, std::uint64_t recordEnd, bool& recordEnded);
-    bool ReadItems(IDataHolder& holder, const VDataFormatInfo& format);
-    ICustomHeader* FindCustomHeader(std::int16_t identifier) const;
-    IDataHolder* FindDataHolder(std::int16_t formatIdentifier) const;
 
-    // Both return false, so failures can end a read in one statement.
-    bool RecordError(const std::string& text);
-    bool RecordReadFailure();
-
-    UtilsIO::VMemoryMappedFileReadOnly stream_;
-    VBoundedReader reader_;
-    bool open_ = false;
     std::int32_t version_ = 0;
     std::int32_t cameraCount_ = 0;
     std::int32_t frameCount_ = 0;
@@ -106,13 +82,9 @@ private:
     std::int32_t currentCameraIdentifier_ = 0;
     std::int64_t indexOffset_ = 0;
     std::int64_t dataOffset_ = 0;
-    std::uint64_t frameEnd_ = 0;
     std::vector<VDataFormatInfo> formats_;
     std::unique_ptr<VDataHolderFrameInfo> frameInfoHolder_;
     std::vector<VSectionMarker> sectionMarkers_;
-    std::vector<ICustomHeader*> customHeaders_;
-    std::vector<IDataHolder*> dataHolders_;
     VIndexTable index_;
-    std::vector<std::string> errors_;
 };
 } // namespace X2DIO

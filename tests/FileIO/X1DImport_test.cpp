@@ -20,7 +20,7 @@ protected:
     // Writes the recording with `options` and opens it; the result is Open's.
     bool WriteAndOpen(const VX1DExportOptions& options = {})
     {
-        // The file is rewritten in place, so the earlier mapping must go first.
+        // The file is replaced, so the earlier mapping must go first.
         reader_.Close();
         EXPECT_TRUE(WriteRecording(path_, recording_, options));
         return reader_.Open(path_);

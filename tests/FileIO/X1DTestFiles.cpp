@@ -1,33 +1,8 @@
 #include "X1DTestFiles.h"
 
 #include "FileIO/X1DExport.h"
-#include "net/ByteOrder.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
-VTempDir::VTempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "fileio_test.XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-VTempDir::~VTempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string VTempDir::Path(const std::string& name) const
-{
-    return path_ + "/" + name;
-}
 
 namespace
 {
@@ -79,6 +54,7 @@ VX1DRecording MakeRecording(std::uint32_t devices, std::uint32_t frames)
 bool WriteRecording(const std::string& path, const VX1DRecording& recording,
                     const VX1DExportOptions& options)
 {
+    RemoveFileForRewrite(path);
     VX1DExport writer(options);
     if (!writer.Open(path, recording.header))
         return false;
@@ -107,26 +83,4 @@ bool FramesEqual(const IAnalogueBlockFrame& left, const IAnalogueBlockFrame& rig
         }
     }
     return true;
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-void PatchInt32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value)
-{
-    ByteOrder::StoreLittleEndian32(&bytes.at(offset + 3) - 3, value);
-}
-
-void PatchInt64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value)
-{
-    ByteOrder::StoreLittleEndian64(&bytes.at(offset + 7) - 7, value);
 }

@@ -1,6 +1,8 @@
 #pragma once
-// Test support: a temporary folder, small recordings written by VX1DExport, and byte-level
-// access to the files, so tests can damage them on purpose.
+// Test support: small recordings written by VX1DExport; the temporary folder and byte-level
+// file access come from TestFiles.h.
+
+#include "TestFiles.h"
 
 #include "FileIO/AnalogueBlockFrame.h"
 #include "FileIO/AnalogueSourceSetHeader.h"
@@ -9,20 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Removed with everything in it when the object goes.
-class VTempDir
-{
-public:
-    VTempDir();
-    ~VTempDir();
-    VTempDir(const VTempDir&) = delete;
-    VTempDir& operator=(const VTempDir&) = delete;
-    std::string Path(const std::string& name) const;
-
-private:
-    std::string path_;
-};
 
 struct VX1DRecording
 {
@@ -34,13 +22,8 @@ struct VX1DRecording
 // Device d has d + 1 sources and, in every frame, d + 1 blocks of which the first is empty;
 // every byte depends on the frame, device and block, so mixed-up data shows.
 VX1DRecording MakeRecording(std::uint32_t devices, std::uint32_t frames);
+// Replaces any file at `path`.
 bool WriteRecording(const std::string& path, const VX1DRecording& recording,
                     const VX1DExportOptions& options = {});
 
 bool FramesEqual(const IAnalogueBlockFrame& left, const IAnalogueBlockFrame& right);
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-// Stores `value` little-endian at `offset`.
-void PatchInt32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
-void PatchInt64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value);

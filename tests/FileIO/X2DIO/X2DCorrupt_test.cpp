@@ -10,34 +10,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <new>
-
-// Nothing in these tests legitimately needs more than a few MiB: a larger request means a
-// length from the file was trusted.
-void* operator new(std::size_t size)
-{
-    constexpr std::size_t kLimit = std::size_t(64) << 20;
-    if (size > kLimit)
-    {
-        std::fputs("operator new: more than 64 MiB requested\n", stderr);
-        std::abort();
-    }
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
+// AllocationLimit.cpp, linked in, aborts on any request above 64 MiB: nothing here needs that
+// much, so a larger request means a length from the file was trusted.
 
 using namespace X2DIO;
 
@@ -93,8 +67,6 @@ protected:
     bool OpenAndReadAll(const std::vector<std::uint8_t>& bytes)
     {
         reader_.Close();
-        // A new file rather than a truncated one, which the file system would flush at close.
-        std::remove(path_.c_str());
         WriteFileBytes(path_, bytes);
         if (!reader_.Open(path_, true))
         {

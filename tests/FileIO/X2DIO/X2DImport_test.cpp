@@ -28,7 +28,7 @@ protected:
     // Writes the recording with `options` and opens it; the result is Open's.
     bool WriteAndOpen(const VX2DExportOptions& options = {}, bool rebuildIndex = true)
     {
-        // The file is rewritten in place, so the earlier mapping must go first.
+        // The file is replaced, so the earlier mapping must go first.
         reader_.Close();
         EXPECT_TRUE(WriteX2DRecording(path_, recording_, options));
         return reader_.Open(path_, rebuildIndex);

@@ -85,6 +85,7 @@ VX2DRecording MakeX2DRecording(std::uint32_t cameras, std::uint32_t frames)
 bool WriteX2DRecording(const std::string& path, const VX2DRecording& recording,
                        const VX2DExportOptions& options)
 {
+    RemoveFileForRewrite(path);
     VX2DExport writer(options);
     if (!writer.Open(path, recording.header))
         return false;

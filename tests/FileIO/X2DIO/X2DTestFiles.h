@@ -3,7 +3,7 @@
 // value depends on the frame, camera and item, and is exact in the writer's fixed-point
 // encoding, so mixed-up or lost data shows as a difference.
 
-#include "../X1DTestFiles.h"
+#include "../TestFiles.h"
 
 #include "FileIO/X2DIO/X2DExport.h"
 #include "FileIO/X2DIO/X2DImport.h"
@@ -20,6 +20,7 @@ struct VX2DRecording
 
 // Camera 0 is named "dv:", camera 1 "lume:"; camera 2 has no display name.
 VX2DRecording MakeX2DRecording(std::uint32_t cameras, std::uint32_t frames);
+// Replaces any file at `path`.
 bool WriteX2DRecording(const std::string& path, const VX2DRecording& recording,
                        const X2DIO::VX2DExportOptions& options = {});
 
