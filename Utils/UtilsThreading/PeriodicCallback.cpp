@@ -6,9 +6,10 @@
 
 namespace UtilsThreading
 {
-VPeriodicCallback::VPeriodicCallback(unsigned periodMs)
+VPeriodicCallback::VPeriodicCallback(unsigned periodMs,
+                                     std::vector<ITimerCallback*> initialCallbacks)
     : period_(std::chrono::milliseconds(periodMs)), start_(Clock::now()),
-      thread_(&VPeriodicCallback::Run, this)
+      callbacks_(std::move(initialCallbacks)), thread_(&VPeriodicCallback::Run, this)
 {
 }
 

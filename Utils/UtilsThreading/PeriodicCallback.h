@@ -19,8 +19,11 @@ class VPeriodicCallback
 {
 public:
     // Ticks at once, then at construction + k × period. A tick that falls due while the
-    // callbacks still run is merged into the next one rather than caught up.
-    explicit VPeriodicCallback(unsigned periodMs);
+    // callbacks still run is merged into the next one rather than caught up. Callbacks
+    // given here are registered before the thread starts, so they also get the first tick
+    // (one added later may or may not, depending on which thread runs first).
+    explicit VPeriodicCallback(unsigned periodMs,
+                               std::vector<ITimerCallback*> initialCallbacks = {});
     // Waits for a running tick to end. Must not be called from a callback.
     ~VPeriodicCallback();
     VPeriodicCallback(const VPeriodicCallback&) = delete;
