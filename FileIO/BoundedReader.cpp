@@ -1,6 +1,5 @@
 #include "FileIO/BoundedReader.h"
 
-#include "Utils/UtilsIO/MemoryMappedStream.h"
 #include "net/ByteOrder.h"
 
 #include <algorithm>
@@ -37,41 +36,27 @@ VBoundedReader::VLimitScope::VLimitScope(VBoundedReader& reader, std::uint64_t e
     if (!reader.CheckEnd(end))
         return;
     reader.limit_ = end;
+    reader.UpdateDirectEnd();
     valid_ = true;
 }
 
 VBoundedReader::VLimitScope::~VLimitScope()
 {
     reader_.limit_ = previous_;
+    reader_.UpdateDirectEnd();
 }
 
 VBoundedReader::VBoundedReader(UtilsIO::VMemoryMappedFileReadOnly& stream)
     : stream_(stream), limit_(kNoLimit)
 {
-}
-
-std::uint64_t VBoundedReader::Tell() const
-{
-    return stream_.Tell();
-}
-
-std::uint64_t VBoundedReader::GetLimit() const
-{
-    return std::min(limit_, stream_.GetSize());
-}
-
-std::uint64_t VBoundedReader::GetRemaining() const
-{
-    const std::uint64_t position = Tell();
-    const std::uint64_t limit = GetLimit();
-    return position < limit ? limit - position : 0;
+    Rewind();
 }
 
 bool VBoundedReader::CheckEnd(std::uint64_t end)
 {
     if (end <= GetLimit())
         return true;
-    return Fail(end > stream_.GetSize() ? EReadFailure::PastFileEnd : EReadFailure::PastRecordEnd);
+    return Fail(end > fileSize_ ? EReadFailure::PastFileEnd : EReadFailure::PastRecordEnd);
 }
 
 bool VBoundedReader::CheckLength(std::uint64_t length)
@@ -84,8 +69,8 @@ bool VBoundedReader::Seek(std::uint64_t offset)
 {
     if (!CheckEnd(offset))
         return false;
-    return stream_.Seek(offset) && stream_.Tell() == offset ? true
-                                                            : Fail(EReadFailure::PastFileEnd);
+    position_ = offset;
+    return true;
 }
 
 bool VBoundedReader::Skip(std::uint64_t length)
@@ -93,13 +78,40 @@ bool VBoundedReader::Skip(std::uint64_t length)
     return CheckLength(length) && Seek(Tell() + length);
 }
 
-bool VBoundedReader::ReadBytes(void* destination, std::uint64_t length)
+bool VBoundedReader::ReadAcrossWindows(void* destination, std::uint64_t length)
 {
     if (!CheckLength(length))
         return false;
-    if (length == 0)
-        return true;
-    return stream_.Read(length, destination) == length ? true : Fail(EReadFailure::PastFileEnd);
+    auto* out = static_cast<std::uint8_t*>(destination);
+    std::uint64_t offset = position_;
+    for (std::uint64_t left = length; left > 0;)
+    {
+        if (!ViewWindowAt(offset))
+            return Fail(EReadFailure::PastFileEnd);
+        const std::uint64_t count = std::min(left, view_.end - offset);
+        std::memcpy(out, view_.address + (offset - view_.start), count);
+        out += count;
+        offset += count;
+        left -= count;
+    }
+    position_ = offset;
+    return true;
+}
+
+bool VBoundedReader::ViewWindowAt(std::uint64_t offset)
+{
+    if (offset < view_.start || offset >= view_.end)
+    {
+        if (!stream_.ViewAt(offset, view_))
+            view_ = VView();
+        UpdateDirectEnd();
+    }
+    return view_.address != nullptr;
+}
+
+void VBoundedReader::UpdateDirectEnd()
+{
+    directEnd_ = std::min(GetLimit(), view_.end);
 }
 
 bool VBoundedReader::ReadBytes(std::vector<std::uint8_t>& destination, std::uint64_t length)
@@ -168,8 +180,12 @@ bool VBoundedReader::Fail(EReadFailure failure)
     return false;
 }
 
-void VBoundedReader::ResetLimit()
+void VBoundedReader::Rewind()
 {
     limit_ = kNoLimit;
+    fileSize_ = stream_.GetSize();
+    position_ = 0;
+    view_ = VView();
+    UpdateDirectEnd();
     failure_ = EReadFailure::None;
 }

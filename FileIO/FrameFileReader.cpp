@@ -19,8 +19,8 @@ bool VFrameFileReader::OpenFile(const std::string& path)
     if (!stream_.Open(path))
         return RecordError("Could not open the file.");
     open_ = true;
-    reader_.ResetLimit();
-    return reader_.Seek(0) ? true : RecordError("Could not open the file.");
+    reader_.Rewind();
+    return true;
 }
 
 void VFrameFileReader::Close()
@@ -28,6 +28,7 @@ void VFrameFileReader::Close()
     if (open_)
         stream_.Close();
     open_ = false;
+    reader_.Rewind();
 }
 
 void VFrameFileReader::ResetReader()

@@ -26,7 +26,7 @@ bool ReadFixedPoint(VBoundedReader& reader, const VFieldDescriptor& field, doubl
     if (field.size < 0 || !ValueCodec::LoadFloat(field.extra, scale))
         return reader.Fail(EReadFailure::InvalidLength);
     std::uint64_t raw = 0;
-    if (!ValueCodec::ReadUnsigned(reader, std::size_t(field.size), raw))
+    if (!reader.ReadUnsigned(std::size_t(field.size), raw))
         return false;
     value = double(raw) * double(scale);
     return true;

@@ -61,17 +61,6 @@ void PutDouble(VByteWriter& writer, double value)
     writer.PutInt64(BitCast<std::int64_t>(value));
 }
 
-bool ReadUnsigned(VBoundedReader& reader, std::size_t size, std::uint64_t& value)
-{
-    if (size > kMaxUnsignedBytes)
-        return reader.Fail(EReadFailure::InvalidLength);
-    std::uint8_t bytes[kMaxUnsignedBytes] = {};
-    if (!reader.ReadBytes(bytes, size))
-        return false;
-    value = ByteOrder::LoadLittleEndian64(bytes);
-    return true;
-}
-
 void PutUnsigned(VByteWriter& writer, std::size_t size, std::uint64_t value)
 {
     std::uint8_t bytes[kMaxUnsignedBytes];

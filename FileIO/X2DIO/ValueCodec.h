@@ -24,8 +24,8 @@ bool ReadFloat(VBoundedReader& reader, float& value);
 void PutFloat(VByteWriter& writer, float value);
 bool ReadDouble(VBoundedReader& reader, double& value);
 void PutDouble(VByteWriter& writer, double value);
-// `size` bytes zero-extended; a size above kMaxUnsignedBytes is refused as an invalid size.
-bool ReadUnsigned(VBoundedReader& reader, std::size_t size, std::uint64_t& value);
+// `size` bytes little-endian; wider fields hold the value zero-extended. The reader's
+// ReadUnsigned() is its counterpart.
 void PutUnsigned(VByteWriter& writer, std::size_t size, std::uint64_t value);
 
 // A float or uint32 kept in the first four bytes of a field descriptor's extra data; false

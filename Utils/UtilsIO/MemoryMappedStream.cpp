@@ -69,7 +69,7 @@ std::uint64_t VMemoryMappedFileReadOnly::Read(std::uint64_t length, void* destin
     auto* out = static_cast<std::uint8_t*>(destination);
     std::uint64_t copied = 0;
     // When the range lies in the front window this is one check and one copy.
-    while (copied < wanted && MakeWindowCurrent())
+    while (copied < wanted && MakeWindowCurrent(position_))
     {
         const Window& window = views_.front();
         const std::uint64_t count = std::min(window.end - position_, wanted - copied);
@@ -110,10 +110,20 @@ std::uint64_t VMemoryMappedFileReadOnly::GetSwaps() const
     return swaps_;
 }
 
-bool VMemoryMappedFileReadOnly::MakeWindowCurrent()
+bool VMemoryMappedFileReadOnly::ViewAt(std::uint64_t offset, VView& view)
 {
-    const auto contains = [this](const Window& window)
-    { return window.start <= position_ && position_ < window.end; };
+    if (offset >= GetSize() || !MakeWindowCurrent(offset))
+    {
+        return false;
+    }
+    view = views_.front();
+    return true;
+}
+
+bool VMemoryMappedFileReadOnly::MakeWindowCurrent(std::uint64_t offset)
+{
+    const auto contains = [offset](const Window& window)
+    { return window.start <= offset && offset < window.end; };
     if (!views_.empty() && contains(views_.front()))
     {
         return true;
@@ -121,7 +131,7 @@ bool VMemoryMappedFileReadOnly::MakeWindowCurrent()
     const auto found = std::find_if(views_.begin(), views_.end(), contains);
     if (found == views_.end())
     {
-        return MapWindowAt(position_);
+        return MapWindowAt(offset);
     }
     std::rotate(views_.begin(), found, found + 1);
     return true;

@@ -47,15 +47,23 @@ public:
     std::uint64_t GetSize() const;
     std::uint64_t GetSwaps() const;
 
-private:
-    struct Window
+    // The mapped bytes [start, end) of one window. A view stays valid until the stream maps
+    // another window, or is closed or destroyed.
+    struct VView
     {
-        std::uint64_t start;
-        std::uint64_t end;
-        const std::uint8_t* address; // the byte at start
+        std::uint64_t start = 0;
+        std::uint64_t end = 0;
+        const std::uint8_t* address = nullptr; // the byte at start
     };
+    // Makes the window that holds `offset` current, mapping it when needed, and hands back its
+    // bytes without copying them. False at or past the end of the file or when the window
+    // cannot be mapped.
+    bool ViewAt(std::uint64_t offset, VView& view);
 
-    bool MakeWindowCurrent();
+private:
+    using Window = VView;
+
+    bool MakeWindowCurrent(std::uint64_t offset);
     bool MapWindowAt(std::uint64_t offset);
     void UnmapAllWindows();
     void LogStatistics() const;

@@ -21,7 +21,7 @@ protected:
         stream_.Close();
         WriteFileBytes(path_, writer.GetBytes());
         EXPECT_TRUE(stream_.Open(path_));
-        reader_.ResetLimit();
+        reader_.Rewind();
         return reader_;
     }
 

@@ -32,7 +32,7 @@ protected:
         stream_.Close();
         WriteFileBytes(path_, bytes.GetBytes());
         EXPECT_TRUE(stream_.Open(path_));
-        reader_.ResetLimit();
+        reader_.Rewind();
         return reader_;
     }
 
