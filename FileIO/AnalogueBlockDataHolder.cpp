@@ -23,20 +23,22 @@ std::uint32_t VAnalogueBlockDataHolder::GetItemCount() const
 
 bool VAnalogueBlockDataHolder::ReadItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat)
 {
-    block_.Resize(0);
+    VAnalogueBlockView block;
     for (const VFieldDescriptor& field : fileFormat.fields)
     {
-        const bool read =
-            field.key == kBlockKey ? ReadBlock(reader) : RecordSchema::SkipField(reader, field);
+        const bool isLast = &field == &fileFormat.fields.back();
+        const bool read = field.key == kBlockKey ? ReadBlock(reader, isLast, block)
+                                                 : RecordSchema::SkipField(reader, field);
         if (!read)
             return false;
     }
     if (target_ != nullptr)
-        target_->Append(block_.GetView());
+        target_->Append(block);
     return true;
 }
 
-bool VAnalogueBlockDataHolder::ReadBlock(VBoundedReader& reader)
+bool VAnalogueBlockDataHolder::ReadBlock(VBoundedReader& reader, bool inPlace,
+                                         VAnalogueBlockView& block)
 {
     // The field's own length is not relied on: the byte count says how much follows.
     std::int32_t length = 0;
@@ -44,8 +46,16 @@ bool VAnalogueBlockDataHolder::ReadBlock(VBoundedReader& reader)
     if (!reader.ReadInt32(length) || !reader.ReadUInt32(size) ||
         !reader.CheckEnd(reader.Tell() + size))
         return false;
+    if (const std::uint8_t* bytes = inPlace ? reader.ReadInPlace(size) : nullptr)
+    {
+        block = {bytes, size};
+        return true;
+    }
     block_.Resize(size);
-    return reader.ReadBytes(block_.GetMutableData(), size);
+    if (!reader.ReadBytes(block_.GetMutableData(), size))
+        return false;
+    block = block_.GetView();
+    return true;
 }
 
 void VAnalogueBlockDataHolder::WriteItem(VByteWriter& writer, std::uint32_t index) const

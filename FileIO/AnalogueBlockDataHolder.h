@@ -34,7 +34,10 @@ public:
     void Reset() override;
 
 private:
-    bool ReadBlock(VBoundedReader& reader);
+    // Reads one block field into `block`. A block that is the item's last field may be viewed
+    // where it lies in the mapped file (`inPlace`): nothing else is read before it is appended.
+    // Otherwise it is copied into block_.
+    bool ReadBlock(VBoundedReader& reader, bool inPlace, VAnalogueBlockView& block);
 
     VDataFormatInfo format_;
     VAnalogueBlock block_;

@@ -98,6 +98,13 @@ bool VBoundedReader::ReadAcrossWindows(void* destination, std::uint64_t length)
     return true;
 }
 
+const std::uint8_t* VBoundedReader::ReadInPlace(std::uint64_t length)
+{
+    if (length == 0 || length > GetRemaining() || !ViewWindowAt(position_))
+        return nullptr;
+    return TakeFromView(length);
+}
+
 bool VBoundedReader::ViewWindowAt(std::uint64_t offset)
 {
     if (offset < view_.start || offset >= view_.end)

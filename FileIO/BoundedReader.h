@@ -75,6 +75,11 @@ public:
         }
         return ReadAcrossWindows(destination, length);
     }
+    // The next `length` bytes where they lie in the mapped file, without copying them, when they
+    // are all in one window; the position moves past them. The bytes stay valid until the next
+    // read (which may map another window). Null when they span windows, pass the limit or
+    // `length` is 0: then nothing moved and ReadBytes() is the way to read them.
+    const std::uint8_t* ReadInPlace(std::uint64_t length);
     // `size` bytes as a little-endian unsigned value, zero-extended; a size above 8 is refused
     // as an invalid length. Decoded from the
     // mapped bytes directly: a copy of an odd size read back as a whole word would stall.

@@ -64,6 +64,22 @@ TEST_F(BoundedReaderTest, ReadsAcrossAndBetweenWindowsMatchTheFile)
                          PatternByte(kMiB + 1) << 16 | std::uint32_t(PatternByte(kMiB + 2)) << 24);
 }
 
+TEST_F(BoundedReaderTest, InPlaceReadsStayInsideOneWindow)
+{
+    ASSERT_TRUE(reader_.Seek(kMiB + 10));
+    const std::uint8_t* bytes = reader_.ReadInPlace(100);
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 100), Pattern(kMiB + 10, 100));
+    EXPECT_EQ(reader_.Tell(), kMiB + 110);
+
+    ASSERT_TRUE(reader_.Seek(2 * kMiB - 4));
+    EXPECT_EQ(reader_.ReadInPlace(8), nullptr) << "the bytes span two windows";
+    EXPECT_EQ(reader_.ReadInPlace(0), nullptr);
+    EXPECT_EQ(reader_.Tell(), 2 * kMiB - 4);
+    EXPECT_EQ(reader_.GetFailure(), EReadFailure::None);
+    EXPECT_EQ(ReadAt(2 * kMiB - 4, 8), Pattern(2 * kMiB - 4, 8));
+}
+
 TEST_F(BoundedReaderTest, RefusedReadsLeaveThePositionWhereItWas)
 {
     std::vector<std::uint8_t> bytes(16);

@@ -94,13 +94,15 @@ TEST_F(X1DImportTest, UnknownFieldsOfFixedAndVariableSizeAreSkipped)
           &options.sourceSetFormats.sourceSet, &options.sourceSetFormats.source})
         format->fields.insert(format->fields.begin(), {fixed, variable});
     options.sourceSetFormats.sourceSet.fields.push_back(fixed);
+    // Fields after the block are read once the block has been taken.
+    options.blockFormat.fields.insert(options.blockFormat.fields.end(), {variable, fixed});
 
     ASSERT_TRUE(WriteAndOpen(options));
     EXPECT_THAT(reader_.GetErrors(), IsEmpty());
     ExpectHeaderAsRecorded();
     ExpectFramesAsRecorded();
     ASSERT_EQ(reader_.GetImpl().GetFormats().size(), 1u);
-    EXPECT_EQ(reader_.GetImpl().GetFormats()[0].fields.size(), 3u);
+    EXPECT_EQ(reader_.GetImpl().GetFormats()[0].fields.size(), 5u);
 }
 
 TEST_F(X1DImportTest, UnknownCustomSectionsAndHeaderValueAreSkippedButRemembered)
