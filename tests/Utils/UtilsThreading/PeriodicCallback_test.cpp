@@ -178,7 +178,7 @@ TEST(PeriodicCallback, ACallbackAddedDuringATickIsCalledFromTheNextTickOn)
     VPeriodicCallback timer(10);
     timerRef = &timer;
     timer.AddCallback(&adder);
-    ASSERT_EQ(added.WaitForTicks(1).size(), 1u);
+    ASSERT_GE(added.WaitForTicks(1).size(), 1u);
     timer.RemoveCallback(&adder);
     timer.RemoveCallback(&added);
     EXPECT_EQ(tickOfFirstCall.load(), 2) << "first called in the tick after it was added";
