@@ -3,13 +3,10 @@
 #include "FileIO/AnalogueBlockFrame.h"
 #include "FileIO/RecordSchema.h"
 
-#include <limits>
 #include <utility>
 
 namespace
 {
-constexpr unsigned kBufferMiB = 4;
-constexpr std::int64_t kNoOffset = -1;
 constexpr std::int16_t kHeaderValueTag = 255;
 constexpr std::int16_t kSubFrameTag = 0;
 
@@ -26,9 +23,9 @@ enum EHeaderSectionTag : std::int16_t
 } // namespace
 
 VX1DExport::VX1DExport(VX1DExportOptions options)
-    : options_(std::move(options)), file_(kBufferMiB), blockHolder_(options_.blockFormat)
+    : VFrameFileWriter(options.version >= 2, true), options_(std::move(options)),
+      blockHolder_(options_.blockFormat)
 {
-    index_.SetOffsets64(options_.version >= 2);
 }
 
 VX1DExport::~VX1DExport()
@@ -39,10 +36,8 @@ VX1DExport::~VX1DExport()
 bool VX1DExport::Open(const std::string& path, const VAnalogueSourceSetHeader& header)
 {
     Close();
-    if (!file_.Open(path))
+    if (!OpenFile(path))
         return false;
-    open_ = true;
-    index_.Clear();
     deviceCount_ = std::uint32_t(header.GetSourceSets().size());
     EncodeHeader(header);
     return WriteBuffer();
@@ -50,110 +45,74 @@ bool VX1DExport::Open(const std::string& path, const VAnalogueSourceSetHeader& h
 
 void VX1DExport::EncodeHeader(const VAnalogueSourceSetHeader& header)
 {
-    buffer_.Clear();
-    buffer_.PutInt32(options_.version);
-    RecordSchema::WriteSectionMarker(buffer_, {kDeviceCountTag, 4});
-    buffer_.PutInt32(std::int32_t(deviceCount_));
-    RecordSchema::WriteSectionMarker(buffer_, {kFrameCountTag, 4});
-    frameCountPosition_ = buffer_.GetSize();
-    buffer_.PutInt32(0);
+    VByteWriter& buffer = BeginBuffer();
+    buffer.PutInt32(options_.version);
+    RecordSchema::WriteSectionMarker(buffer, {kDeviceCountTag, 4});
+    buffer.PutInt32(std::int32_t(deviceCount_));
+    PutFrameCountSection(kFrameCountTag);
     if (options_.headerValue)
     {
-        RecordSchema::WriteSectionMarker(buffer_, {kHeaderValueTag, 8});
-        buffer_.PutInt64(*options_.headerValue);
+        RecordSchema::WriteSectionMarker(buffer, {kHeaderValueTag, 8});
+        buffer.PutInt64(*options_.headerValue);
     }
-    RecordSchema::WriteSectionMarker(buffer_, {kFormatCountTag, 4});
-    buffer_.PutUInt32(1);
-    const std::size_t format = RecordSchema::BeginSection(buffer_, kFormatTag);
-    RecordSchema::WriteFormatInfo(buffer_, blockHolder_.GetFormatInfo());
-    RecordSchema::EndSection(buffer_, format);
-    RecordSchema::WriteSectionMarker(buffer_, {kIndexOffsetTag, 8});
-    indexOffsetPosition_ = buffer_.GetSize();
-    buffer_.PutInt64(kNoOffset);
-    RecordSchema::WriteSectionMarker(buffer_, {kDataOffsetTag, 8});
-    const std::size_t dataOffsetPosition = buffer_.GetSize();
-    buffer_.PutInt64(kNoOffset);
+    RecordSchema::WriteSectionMarker(buffer, {kFormatCountTag, 4});
+    buffer.PutUInt32(1);
+    const std::size_t format = RecordSchema::BeginSection(buffer, kFormatTag);
+    RecordSchema::WriteFormatInfo(buffer, blockHolder_.GetFormatInfo());
+    RecordSchema::EndSection(buffer, format);
+    PutIndexOffsetSection(kIndexOffsetTag);
+    const std::size_t dataOffsetPosition = PutOffsetSection(kDataOffsetTag);
     EncodeCustomSections(header);
-    buffer_.PatchInt64(dataOffsetPosition, std::int64_t(buffer_.GetSize()));
+    PatchOffset(dataOffsetPosition, std::int64_t(buffer.GetSize()));
 }
 
 void VX1DExport::EncodeCustomSections(const VAnalogueSourceSetHeader& header)
 {
+    VByteWriter& buffer = Buffer();
     for (const VRawSection& extra : options_.extraSections)
     {
-        const std::size_t section = RecordSchema::BeginSection(buffer_, extra.tag);
-        buffer_.PutBytes(extra.contents.data(), extra.contents.size());
-        RecordSchema::EndSection(buffer_, section);
+        const std::size_t section = RecordSchema::BeginSection(buffer, extra.tag);
+        buffer.PutBytes(extra.contents.data(), extra.contents.size());
+        RecordSchema::EndSection(buffer, section);
     }
     VAnalogueSourceSetHeader written(options_.sourceSetFormats);
     written.SetSourceSets(header.GetSourceSets());
-    const std::size_t section = RecordSchema::BeginSection(buffer_, written.GetIdentifier());
-    written.Write(buffer_);
-    RecordSchema::EndSection(buffer_, section);
+    const std::size_t section = RecordSchema::BeginSection(buffer, written.GetIdentifier());
+    written.Write(buffer);
+    RecordSchema::EndSection(buffer, section);
 }
 
 bool VX1DExport::WriteFrame(std::int32_t frameNumber, const IAnalogueBlockFrame& frame)
 {
-    const std::uint64_t position = file_.Tell();
-    const bool offsetFits = index_.HasOffsets64() ||
-                            position <= std::uint64_t(std::numeric_limits<std::int32_t>::max());
-    if (!open_ || frame.GetCount() != deviceCount_ || !offsetFits)
+    if (!IsOpen() || frame.GetCount() != deviceCount_)
         return false;
     EncodeFrame(frameNumber, frame);
-    index_.Append(frameNumber, std::int64_t(position));
-    return WriteBuffer();
+    return WriteFrameBuffer(frameNumber);
 }
 
 void VX1DExport::EncodeFrame(std::int32_t frameNumber, const IAnalogueBlockFrame& frame)
 {
-    buffer_.Clear();
+    VByteWriter& buffer = BeginBuffer();
     const std::size_t frameRecord =
-        RecordSchema::BeginRecord(buffer_, RecordSchema::kFrameTag, frameNumber);
+        RecordSchema::BeginRecord(buffer, RecordSchema::kFrameTag, frameNumber);
     for (std::uint32_t device = 0; device < deviceCount_; ++device)
     {
         const std::size_t subFrame =
-            RecordSchema::BeginRecord(buffer_, kSubFrameTag, std::int32_t(device));
+            RecordSchema::BeginRecord(buffer, kSubFrameTag, std::int32_t(device));
         blockHolder_.SetSource(&frame.GetSet(device));
         const std::uint32_t count = blockHolder_.GetItemCount();
         const std::size_t block = RecordSchema::BeginRecord(
-            buffer_, blockHolder_.GetFormatInfo().identifier, std::int32_t(count));
+            buffer, blockHolder_.GetFormatInfo().identifier, std::int32_t(count));
         for (std::uint32_t item = 0; item < count; ++item)
-            blockHolder_.WriteItem(buffer_, item);
-        RecordSchema::EndRecord(buffer_, block);
-        RecordSchema::EndRecord(buffer_, subFrame);
+            blockHolder_.WriteItem(buffer, item);
+        RecordSchema::EndRecord(buffer, block);
+        RecordSchema::EndRecord(buffer, subFrame);
     }
     blockHolder_.SetSource(nullptr);
-    RecordSchema::EndRecord(buffer_, frameRecord);
+    RecordSchema::EndRecord(buffer, frameRecord);
 }
 
 bool VX1DExport::Close()
 {
-    if (!open_)
-        return false;
-    open_ = false;
-    const std::int32_t frames = options_.headerFrameCount.value_or(std::int32_t(index_.GetCount()));
-    VByteWriter frameCount;
-    frameCount.PutInt32(frames);
-    const bool written = (!options_.writeIndexTable || WriteIndexTable()) &&
-                         PatchHeader(frameCountPosition_, frameCount);
-    return file_.Close() && written;
-}
-
-bool VX1DExport::WriteIndexTable()
-{
-    VByteWriter offset;
-    offset.PutInt64(std::int64_t(file_.Tell()));
-    buffer_.Clear();
-    index_.Write(buffer_);
-    return WriteBuffer() && PatchHeader(indexOffsetPosition_, offset);
-}
-
-bool VX1DExport::PatchHeader(std::uint64_t position, const VByteWriter& value)
-{
-    return file_.Seek(position) && file_.Write(value.GetBytes().data(), value.GetSize());
-}
-
-bool VX1DExport::WriteBuffer()
-{
-    return file_.Write(buffer_.GetBytes().data(), buffer_.GetSize()) && file_.IsGood();
+    return CloseFile(options_.headerFrameCount, options_.writeIndexTable);
 }

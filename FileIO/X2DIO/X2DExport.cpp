@@ -6,15 +6,12 @@
 #include "FileIO/X2DIO/X2DImportImpl.h"
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
 namespace X2DIO
 {
 namespace
 {
-constexpr unsigned kBufferMiB = 4;
-constexpr std::int64_t kNoOffset = -1;
 constexpr std::int16_t kCameraRecordTag = 0;
 constexpr std::int16_t kFrameInfoTag = std::int16_t(0xFDDF);
 constexpr char kForeignSignature[4] = {'S', 'a', 'r', 'n'};
@@ -46,7 +43,9 @@ VDataFormatInfo CentroidFormatFor(const std::vector<CameraInfo>& cameras)
 } // namespace
 
 VX2DExport::VX2DExport(VX2DExportOptions options)
-    : options_(std::move(options)), file_(kBufferMiB),
+    : VFrameFileWriter(options.version >= VX2DImportImpl::kFirstVersionWithOffsets64,
+                       options.version >= VX2DImportImpl::kFirstVersionWithOffsets64),
+      options_(std::move(options)),
       trackHolder_(Adapt(VDataHolderCentroidTrackSet::DefaultFormat())),
       blobHolder_(Adapt(VDataHolderGreyscaleBlobSet::DefaultFormat())),
       edgePairHolder_(Adapt(VDataHolderEdgePairSet::DefaultFormat())),
@@ -55,7 +54,6 @@ VX2DExport::VX2DExport(VX2DExportOptions options)
       blockHolders_{&centroidHolder_, &trackHolder_, &blobHolder_, &edgePairHolder_,
                     &cameraFrameInfoHolder_}
 {
-    index_.SetOffsets64(options_.version >= VX2DImportImpl::kFirstVersionWithOffsets64);
 }
 
 VX2DExport::~VX2DExport()
@@ -73,10 +71,8 @@ VDataFormatInfo VX2DExport::Adapt(VDataFormatInfo format) const
 bool VX2DExport::Open(const std::string& path, const VX2DHeaderDescription& header)
 {
     Close();
-    if (!file_.Open(path))
+    if (!OpenFile(path))
         return false;
-    open_ = true;
-    index_.Clear();
     cameraIdentifiers_.clear();
     for (const CameraInfo& camera : header.cameras)
         cameraIdentifiers_.push_back(camera.identifier);
@@ -87,48 +83,48 @@ bool VX2DExport::Open(const std::string& path, const VX2DHeaderDescription& head
 
 void VX2DExport::EncodeHeader(const VX2DHeaderDescription& header)
 {
-    buffer_.Clear();
+    VByteWriter& buffer = BeginBuffer();
     if (options_.foreignSignature)
-        buffer_.PutBytes(kForeignSignature, sizeof kForeignSignature);
+        buffer.PutBytes(kForeignSignature, sizeof kForeignSignature);
     else
-        buffer_.PutInt32(options_.version);
-    RecordSchema::WriteSectionMarker(buffer_, {kCameraCountTag, 4});
-    buffer_.PutInt32(std::int32_t(cameraIdentifiers_.size()));
-    RecordSchema::WriteSectionMarker(buffer_, {kFrameCountTag, 4});
-    frameCountPosition_ = buffer_.GetSize();
-    buffer_.PutInt32(0);
+        buffer.PutInt32(options_.version);
+    RecordSchema::WriteSectionMarker(buffer, {kCameraCountTag, 4});
+    buffer.PutInt32(std::int32_t(cameraIdentifiers_.size()));
+    PutFrameCountSection(kFrameCountTag);
     EncodeFormats();
-    indexOffsetPosition_ = PutOffsetSection(kIndexOffsetTag);
+    PutIndexOffsetSection(kIndexOffsetTag);
     const std::size_t dataOffsetPosition = PutOffsetSection(kDataOffsetTag);
     if (options_.writeFrameInfo)
     {
-        const std::size_t section = RecordSchema::BeginSection(buffer_, kFrameInfoTag);
-        RecordSchema::WriteFormatInfo(buffer_, frameInfoHolder_.GetFormatInfo());
-        RecordSchema::EndSection(buffer_, section);
+        const std::size_t section = RecordSchema::BeginSection(buffer, kFrameInfoTag);
+        RecordSchema::WriteFormatInfo(buffer, frameInfoHolder_.GetFormatInfo());
+        RecordSchema::EndSection(buffer, section);
     }
     EncodeCustomSections(header);
-    PatchOffset(buffer_, dataOffsetPosition, std::int64_t(buffer_.GetSize()));
+    PatchOffset(dataOffsetPosition, std::int64_t(buffer.GetSize()));
 }
 
 void VX2DExport::EncodeFormats()
 {
-    RecordSchema::WriteSectionMarker(buffer_, {kFormatCountTag, 4});
-    buffer_.PutInt32(std::int32_t(blockHolders_.size()));
+    VByteWriter& buffer = Buffer();
+    RecordSchema::WriteSectionMarker(buffer, {kFormatCountTag, 4});
+    buffer.PutInt32(std::int32_t(blockHolders_.size()));
     for (const IDataHolder* holder : blockHolders_)
     {
-        const std::size_t section = RecordSchema::BeginSection(buffer_, kFormatTag);
-        RecordSchema::WriteFormatInfo(buffer_, holder->GetFormatInfo());
-        RecordSchema::EndSection(buffer_, section);
+        const std::size_t section = RecordSchema::BeginSection(buffer, kFormatTag);
+        RecordSchema::WriteFormatInfo(buffer, holder->GetFormatInfo());
+        RecordSchema::EndSection(buffer, section);
     }
 }
 
 void VX2DExport::EncodeCustomSections(const VX2DHeaderDescription& header)
 {
+    VByteWriter& buffer = Buffer();
     for (const VRawSection& extra : options_.extraSections)
     {
-        const std::size_t section = RecordSchema::BeginSection(buffer_, extra.tag);
-        buffer_.PutBytes(extra.contents.data(), extra.contents.size());
-        RecordSchema::EndSection(buffer_, section);
+        const std::size_t section = RecordSchema::BeginSection(buffer, extra.tag);
+        buffer.PutBytes(extra.contents.data(), extra.contents.size());
+        RecordSchema::EndSection(buffer, section);
     }
     const VCameraInfoFormats defaults = VCameraInfoFormats::Default();
     VCameraInfoHeader cameraInfo({Adapt(defaults.header), Adapt(defaults.camera)});
@@ -147,95 +143,62 @@ void VX2DExport::EncodeCustomSections(const VX2DHeaderDescription& header)
 
 void VX2DExport::EncodeCustomSection(const ICustomHeader& header)
 {
-    const std::size_t section = RecordSchema::BeginSection(buffer_, header.GetIdentifier());
-    header.Write(buffer_);
-    RecordSchema::EndSection(buffer_, section);
-}
-
-std::size_t VX2DExport::PutOffsetSection(std::int16_t tag)
-{
-    RecordSchema::WriteSectionMarker(buffer_, {tag, std::int32_t(OffsetSize())});
-    const std::size_t position = buffer_.GetSize();
-    PutOffset(buffer_, kNoOffset);
-    return position;
-}
-
-std::size_t VX2DExport::OffsetSize() const
-{
-    return index_.HasOffsets64() ? 8 : 4;
-}
-
-void VX2DExport::PutOffset(VByteWriter& writer, std::int64_t offset) const
-{
-    if (index_.HasOffsets64())
-        writer.PutInt64(offset);
-    else
-        writer.PutInt32(std::int32_t(offset));
-}
-
-void VX2DExport::PatchOffset(VByteWriter& writer, std::size_t position, std::int64_t offset) const
-{
-    if (index_.HasOffsets64())
-        writer.PatchInt64(position, offset);
-    else
-        writer.PatchInt32(position, std::int32_t(offset));
+    VByteWriter& buffer = Buffer();
+    const std::size_t section = RecordSchema::BeginSection(buffer, header.GetIdentifier());
+    header.Write(buffer);
+    RecordSchema::EndSection(buffer, section);
 }
 
 bool VX2DExport::WriteFrame(const VX2DFrame& frame)
 {
-    if (!open_ || frame.cameras.size() != cameraIdentifiers_.size())
-        return false;
-    if (options_.gapBeforeFrames != 0 && !file_.Seek(file_.Tell() + options_.gapBeforeFrames))
-        return false;
-    const std::uint64_t position = file_.Tell();
-    const bool offsetFits = index_.HasOffsets64() ||
-                            position <= std::uint64_t(std::numeric_limits<std::int32_t>::max());
-    if (!offsetFits)
+    if (!IsOpen() || frame.cameras.size() != cameraIdentifiers_.size() ||
+        !LeaveGap(options_.gapBeforeFrames))
         return false;
     EncodeFrame(frame);
-    index_.Append(frame.number, std::int64_t(position));
-    return WriteBuffer();
+    return WriteFrameBuffer(frame.number);
 }
 
 void VX2DExport::EncodeFrame(const VX2DFrame& frame)
 {
-    buffer_.Clear();
+    VByteWriter& buffer = BeginBuffer();
     const std::size_t frameRecord =
-        RecordSchema::BeginRecord(buffer_, RecordSchema::kFrameTag, frame.number);
+        RecordSchema::BeginRecord(buffer, RecordSchema::kFrameTag, frame.number);
     for (std::size_t camera = 0; camera < frame.cameras.size(); ++camera)
         EncodeCameraRecord(frame.cameras[camera], camera);
     if (options_.writeFrameInfo)
     {
         frameInfoHolder_.SetValue(frame.frameInfo);
-        frameInfoHolder_.WriteItem(buffer_, 0);
+        frameInfoHolder_.WriteItem(buffer, 0);
     }
-    RecordSchema::EndRecord(buffer_, frameRecord);
+    RecordSchema::EndRecord(buffer, frameRecord);
 }
 
 void VX2DExport::EncodeCameraRecord(const VX2DCameraFrame& camera, std::size_t index)
 {
+    VByteWriter& buffer = Buffer();
     const std::size_t record =
-        RecordSchema::BeginRecord(buffer_, kCameraRecordTag, cameraIdentifiers_[index]);
+        RecordSchema::BeginRecord(buffer, kCameraRecordTag, cameraIdentifiers_[index]);
     SetSources(&camera);
     std::vector<std::size_t> blocks;
     for (const IDataHolder* holder : blockHolders_)
         blocks.push_back(EncodeBlock(*holder));
     SetSources(nullptr);
-    RecordSchema::EndRecord(buffer_, record);
+    RecordSchema::EndRecord(buffer, record);
     if (options_.overlongSecondBlockCamera != index)
         return;
     const std::size_t secondItems = blocks[1] + RecordSchema::kRecordMarkerSize;
-    buffer_.PatchInt32(blocks[1] + 2, std::int32_t(buffer_.GetSize() - secondItems + 1));
+    buffer.PatchInt32(blocks[1] + 2, std::int32_t(buffer.GetSize() - secondItems + 1));
 }
 
 std::size_t VX2DExport::EncodeBlock(const IDataHolder& holder)
 {
+    VByteWriter& buffer = Buffer();
     const std::uint32_t count = holder.GetItemCount();
     const std::size_t block =
-        RecordSchema::BeginRecord(buffer_, holder.GetFormatInfo().identifier, std::int32_t(count));
+        RecordSchema::BeginRecord(buffer, holder.GetFormatInfo().identifier, std::int32_t(count));
     for (std::uint32_t item = 0; item < count; ++item)
-        holder.WriteItem(buffer_, item);
-    RecordSchema::EndRecord(buffer_, block);
+        holder.WriteItem(buffer, item);
+    RecordSchema::EndRecord(buffer, block);
     return block;
 }
 
@@ -251,33 +214,6 @@ void VX2DExport::SetSources(const VX2DCameraFrame* camera)
 
 bool VX2DExport::Close()
 {
-    if (!open_)
-        return false;
-    open_ = false;
-    const std::int32_t frames = options_.headerFrameCount.value_or(std::int32_t(index_.GetCount()));
-    VByteWriter frameCount;
-    frameCount.PutInt32(frames);
-    const bool written = (!options_.writeIndexTable || WriteIndexTable()) &&
-                         PatchHeader(frameCountPosition_, frameCount);
-    return file_.Close() && written;
-}
-
-bool VX2DExport::WriteIndexTable()
-{
-    VByteWriter offset;
-    PutOffset(offset, std::int64_t(file_.Tell()));
-    buffer_.Clear();
-    index_.Write(buffer_);
-    return WriteBuffer() && PatchHeader(indexOffsetPosition_, offset);
-}
-
-bool VX2DExport::PatchHeader(std::uint64_t position, const VByteWriter& value)
-{
-    return file_.Seek(position) && file_.Write(value.GetBytes().data(), value.GetSize());
-}
-
-bool VX2DExport::WriteBuffer()
-{
-    return file_.Write(buffer_.GetBytes().data(), buffer_.GetSize()) && file_.IsGood();
+    return CloseFile(options_.headerFrameCount, options_.writeIndexTable);
 }
 } // namespace X2DIO

@@ -1,0 +1,117 @@
+#include "FileIO/FrameFileWriter.h"
+
+#include "FileIO/RecordSchema.h"
+
+#include <limits>
+
+namespace
+{
+constexpr unsigned kBufferMiB = 4;
+constexpr std::int64_t kNoOffset = -1;
+} // namespace
+
+VFrameFileWriter::VFrameFileWriter(bool indexOffsets64, bool headerOffsets64)
+    : headerOffsets64_(headerOffsets64), file_(kBufferMiB)
+{
+    index_.SetOffsets64(indexOffsets64);
+}
+
+VFrameFileWriter::~VFrameFileWriter() = default;
+
+bool VFrameFileWriter::OpenFile(const std::string& path)
+{
+    if (open_ || !file_.Open(path))
+        return false;
+    open_ = true;
+    index_.Clear();
+    buffer_.Clear();
+    return true;
+}
+
+bool VFrameFileWriter::CloseFile(std::optional<std::int32_t> headerFrameCount, bool writeIndexTable)
+{
+    if (!open_)
+        return false;
+    open_ = false;
+    VByteWriter frameCount;
+    frameCount.PutInt32(headerFrameCount.value_or(std::int32_t(index_.GetCount())));
+    const bool written =
+        (!writeIndexTable || WriteIndexTable()) && PatchFile(frameCountPosition_, frameCount);
+    return file_.Close() && written;
+}
+
+VByteWriter& VFrameFileWriter::BeginBuffer()
+{
+    buffer_.Clear();
+    return buffer_;
+}
+
+bool VFrameFileWriter::WriteBuffer()
+{
+    return file_.Write(buffer_.GetBytes().data(), buffer_.GetSize()) && file_.IsGood();
+}
+
+bool VFrameFileWriter::WriteFrameBuffer(std::int32_t frameNumber)
+{
+    const std::uint64_t position = file_.Tell();
+    const bool offsetFits = index_.HasOffsets64() ||
+                            position <= std::uint64_t(std::numeric_limits<std::int32_t>::max());
+    if (!open_ || !offsetFits)
+        return false;
+    index_.Append(frameNumber, std::int64_t(position));
+    return WriteBuffer();
+}
+
+bool VFrameFileWriter::LeaveGap(std::uint64_t count)
+{
+    return count == 0 || file_.Seek(file_.Tell() + count);
+}
+
+void VFrameFileWriter::PutFrameCountSection(std::int16_t tag)
+{
+    RecordSchema::WriteSectionMarker(buffer_, {tag, 4});
+    frameCountPosition_ = buffer_.GetSize();
+    buffer_.PutInt32(0);
+}
+
+void VFrameFileWriter::PutIndexOffsetSection(std::int16_t tag)
+{
+    indexOffsetPosition_ = PutOffsetSection(tag);
+}
+
+std::size_t VFrameFileWriter::PutOffsetSection(std::int16_t tag)
+{
+    RecordSchema::WriteSectionMarker(buffer_, {tag, std::int32_t(OffsetSize())});
+    const std::size_t position = buffer_.GetSize();
+    PutOffset(buffer_, kNoOffset);
+    return position;
+}
+
+void VFrameFileWriter::PatchOffset(std::size_t position, std::int64_t offset)
+{
+    if (headerOffsets64_)
+        buffer_.PatchInt64(position, offset);
+    else
+        buffer_.PatchInt32(position, std::int32_t(offset));
+}
+
+void VFrameFileWriter::PutOffset(VByteWriter& writer, std::int64_t offset) const
+{
+    if (headerOffsets64_)
+        writer.PutInt64(offset);
+    else
+        writer.PutInt32(std::int32_t(offset));
+}
+
+bool VFrameFileWriter::WriteIndexTable()
+{
+    VByteWriter offset;
+    PutOffset(offset, std::int64_t(file_.Tell()));
+    index_.Write(BeginBuffer());
+    return WriteBuffer() && PatchFile(indexOffsetPosition_, offset);
+}
+
+bool VFrameFileWriter::PatchFile(std::uint64_t position, const VByteWriter& value)
+{
+    return file_.Seek(position) && file_.Write(value.GetBytes().data(), value.GetSize());
+}
