@@ -5,6 +5,14 @@
 #include <algorithm>
 #include <utility>
 
+namespace
+{
+constexpr std::int64_t kNoOffset = -1;
+// Every format takes at least its section marker and a description without fields.
+constexpr std::uint64_t kMinimumFormatSectionSize =
+    RecordSchema::kSectionMarkerSize + RecordSchema::kMinimumFormatInfoSize;
+} // namespace
+
 VFrameFileReader::VFrameFileReader(unsigned windowSizeMiB, unsigned maxViews,
                                    std::string logCategory)
     : stream_(windowSizeMiB, maxViews), reader_(stream_), logCategoryName_(std::move(logCategory))
@@ -36,6 +44,11 @@ void VFrameFileReader::ResetReader()
     Close();
     customHeaders_.clear();
     dataHolders_.clear();
+    frameCount_ = 0;
+    indexOffset_ = dataOffset_ = 0;
+    formats_.clear();
+    index_.Clear();
+    index_.SetOffsets64(true);
     frameEnd_ = 0;
 }
 
@@ -66,6 +79,77 @@ IDataHolder* VFrameFileReader::FindDataHolder(std::int16_t formatIdentifier) con
     return found != dataHolders_.end() ? *found : nullptr;
 }
 
+bool VFrameFileReader::ReadCounts(const std::string& itemName, std::int32_t& itemCount,
+                                  VSectionMarker& next)
+{
+    VSectionMarker marker;
+    if (!RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(itemCount) ||
+        !RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(frameCount_) ||
+        !RecordSchema::ReadSectionMarker(reader_, next))
+        return RecordReadFailure();
+    // Each item needs at least a record marker in every frame of the file.
+    if (itemCount < 0 || std::uint64_t(itemCount) > GetFileSize() / RecordSchema::kRecordMarkerSize)
+        return RecordError("Invalid file header (number of " + itemName + ").");
+    if (frameCount_ == 0)
+        RecordError("Invalid file header (number of frames).");
+    return true;
+}
+
+bool VFrameFileReader::ReadFormats()
+{
+    std::uint32_t count = 0;
+    if (!reader_.ReadUInt32(count) || !reader_.CountFits(count, kMinimumFormatSectionSize))
+        return RecordReadFailure();
+    formats_.assign(count, VDataFormatInfo());
+    for (VDataFormatInfo& format : formats_)
+    {
+        VSectionMarker marker;
+        if (!RecordSchema::ReadSectionMarker(reader_, marker) ||
+            !RecordSchema::ReadFormatInfo(reader_, format))
+            return RecordReadFailure();
+    }
+    return true;
+}
+
+bool VFrameFileReader::ReadOffsetSection(bool offsets64, std::int64_t& offset)
+{
+    VSectionMarker marker;
+    if (!RecordSchema::ReadSectionMarker(reader_, marker))
+        return false;
+    if (offsets64)
+        return reader_.ReadInt64(offset);
+    std::int32_t narrow = 0;
+    if (!reader_.ReadInt32(narrow))
+        return false;
+    offset = narrow;
+    return true;
+}
+
+bool VFrameFileReader::ReadOffsets(bool offsets64)
+{
+    if (!ReadOffsetSection(offsets64, indexOffset_) || !ReadOffsetSection(offsets64, dataOffset_))
+        return RecordReadFailure();
+    if (dataOffset_ < 0 || std::uint64_t(dataOffset_) > GetFileSize())
+        return RecordError("Invalid file header (data offset).");
+    return true;
+}
+
+bool VFrameFileReader::LoadIndex(bool rebuildIndex)
+{
+    if (indexOffset_ == kNoOffset || indexOffset_ < 0 ||
+        std::uint64_t(indexOffset_) >= GetFileSize())
+    {
+        RecordError("Could not find the index table in the file.");
+        if (!rebuildIndex)
+            return false;
+        index_.Rebuild(reader_, std::uint64_t(dataOffset_));
+        frameCount_ = std::int32_t(index_.GetCount());
+        return true;
+    }
+    return (reader_.Seek(std::uint64_t(indexOffset_)) && index_.Read(reader_)) ||
+           RecordReadFailure();
+}
+
 bool VFrameFileReader::ReadItems(IDataHolder& holder, const VDataFormatInfo& format)
 {
     while (!reader_.IsAtLimit())
@@ -80,11 +164,10 @@ bool VFrameFileReader::ReadItems(IDataHolder& holder, const VDataFormatInfo& for
     return true;
 }
 
-bool VFrameFileReader::BeginIndexedFrame(const VIndexTable& index, std::int64_t entryIndex,
-                                         VRecordMarker& marker)
+bool VFrameFileReader::BeginIndexedFrame(std::int64_t entryIndex, VRecordMarker& marker)
 {
     VIndexTable::VEntry entry;
-    if (!index.GetEntry(entryIndex, entry))
+    if (!index_.GetEntry(entryIndex, entry))
         return RecordError("There is no frame index " + std::to_string(entryIndex) +
                            " in the file.");
     if (!reader_.Seek(std::uint64_t(entry.offset)))

@@ -1,9 +1,10 @@
 #pragma once
 // The part of a frame-file reader that is the same for every file kind: it maps the file, keeps
-// the registered custom headers and data holders (not owned), reads a block's items into its
-// holder, positions the reader on an indexed frame, and records every problem in the error list
-// and under the reader's log category. Nothing is thrown. The file kind's own header and frame
-// layout live in the class built on this one.
+// the registered custom headers and data holders (not owned), reads the header parts both kinds
+// share (the counts, the data formats, the data offset) and the index table, reads a block's
+// items into its holder, positions the reader on an indexed frame, and records every problem in
+// the error list and under the reader's log category. Nothing is thrown. The file kind's own
+// header and frame layout live in the class built on this one.
 //
 // Thread rules: thread-bound to one reader thread at a time.
 
@@ -41,11 +42,19 @@ public:
     bool HasErrors() const { return !errors_.empty(); }
     void ClearErrors() { errors_.clear(); }
 
+    // As the header gives them (the frame count as the index holds it when the index was rebuilt).
+    std::int32_t GetFrameCount() const { return frameCount_; }
+    std::int64_t GetIndexOffset() const { return indexOffset_; }
+    std::int64_t GetDataOffset() const { return dataOffset_; }
+    const std::vector<VDataFormatInfo>& GetFormats() const { return formats_; }
+    const VIndexTable& GetIndexTable() const { return index_; }
+
 protected:
     // Only the reader of a file kind owns and destroys this part.
     ~VFrameFileReader();
 
-    // Closes the file, forgets the plug-ins and the current frame. The error list is kept.
+    // Closes the file, forgets the plug-ins, the header and the current frame, and empties the
+    // index (64-bit offsets until told otherwise). The error list is kept.
     void ResetReader();
 
     VBoundedReader& Reader() { return reader_; }
@@ -54,13 +63,27 @@ protected:
     ICustomHeader* FindCustomHeader(std::int16_t identifier) const;
     IDataHolder* FindDataHolder(std::int16_t formatIdentifier) const;
 
+    VIndexTable& Index() { return index_; }
+
+    // The header parts that follow the version. ReadCounts() reads the count of devices or
+    // cameras, `itemName` in its error text, then the frame count, and hands back the marker of
+    // the section after them. ReadFormats() reads the data formats. ReadOffsets() reads the index
+    // table and data offset sections, `offsets64` wide, and checks the data offset lies in the
+    // file.
+    bool ReadCounts(const std::string& itemName, std::int32_t& itemCount, VSectionMarker& next);
+    bool ReadFormats();
+    bool ReadOffsets(bool offsets64);
+    // Reads the index table at the header's index offset. When there is none, the error is
+    // recorded and, if `rebuildIndex`, the index is rebuilt from the frame markers after the data
+    // offset (the frame count follows it); otherwise the file is refused.
+    bool LoadIndex(bool rebuildIndex);
+
     // Reads items into `holder` up to the reader's limit.
     bool ReadItems(IDataHolder& holder, const VDataFormatInfo& format);
 
     // Positions the reader just past the marker of the frame of index entry `entryIndex`, checks
     // that marker and that the frame lies in the file, and hands the marker back.
-    bool BeginIndexedFrame(const VIndexTable& index, std::int64_t entryIndex,
-                           VRecordMarker& marker);
+    bool BeginIndexedFrame(std::int64_t entryIndex, VRecordMarker& marker);
     std::uint64_t GetFrameEnd() const { return frameEnd_; }
 
     // Both return false, so failures can end a read in one statement.
@@ -68,11 +91,17 @@ protected:
     bool RecordReadFailure();
 
 private:
+    bool ReadOffsetSection(bool offsets64, std::int64_t& offset);
     Qelt::ILogCategorised::ICategory& LogCategory();
 
     UtilsIO::VMemoryMappedFileReadOnly stream_;
     VBoundedReader reader_;
     bool open_ = false;
+    std::int32_t frameCount_ = 0;
+    std::int64_t indexOffset_ = 0;
+    std::int64_t dataOffset_ = 0;
+    std::vector<VDataFormatInfo> formats_;
+    VIndexTable index_;
     std::uint64_t frameEnd_ = 0;
     std::vector<ICustomHeader*> customHeaders_;
     std::vector<IDataHolder*> dataHolders_;

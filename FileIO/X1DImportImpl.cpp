@@ -8,10 +8,7 @@ namespace
 constexpr unsigned kWindowSizeMiB = 256;
 constexpr unsigned kMaxViews = 2;
 constexpr std::int16_t kHeaderValueTag = 255;
-constexpr std::int64_t kNoOffset = -1;
-// Every format takes at least its section marker and a description without fields.
-constexpr std::uint64_t kMinimumFormatSectionSize =
-    RecordSchema::kSectionMarkerSize + RecordSchema::kMinimumFormatInfoSize;
+constexpr std::int32_t kFirstVersionWithOffsets64 = 2;
 } // namespace
 
 VX1DImportImpl::VX1DImportImpl() : VFrameFileReader(kWindowSizeMiB, kMaxViews, "X1DImport") {}
@@ -21,23 +18,21 @@ VX1DImportImpl::~VX1DImportImpl() = default;
 void VX1DImportImpl::Reset()
 {
     ResetReader();
-    formats_.clear();
     sectionMarkers_.clear();
-    index_.Clear();
-    index_.SetOffsets64(true);
-    version_ = deviceCount_ = frameCount_ = currentFrameNumber_ = currentSubFrameValue_ = 0;
-    indexOffset_ = dataOffset_ = headerValue_ = 0;
+    version_ = deviceCount_ = currentFrameNumber_ = currentSubFrameValue_ = 0;
+    headerValue_ = 0;
 }
 
 bool VX1DImportImpl::ReadHeader()
 {
     if (!Reader().Seek(0))
         return RecordError("Could not open the file.");
-    if (!ReadVersion() || !ReadCounts() || !ReadFormats() || !ReadOffsets())
+    // The header's offsets are 64-bit in every version.
+    if (!ReadVersion() || !ReadCountsAndHeaderValue() || !ReadFormats() || !ReadOffsets(true))
         return false;
-    if (!ScanCustomHeaders() || !LoadIndex())
+    if (!ScanCustomHeaders() || !LoadIndex(true))
         return false;
-    return Reader().Seek(std::uint64_t(dataOffset_)) || RecordReadFailure();
+    return Reader().Seek(std::uint64_t(GetDataOffset())) || RecordReadFailure();
 }
 
 bool VX1DImportImpl::ReadVersion()
@@ -46,22 +41,15 @@ bool VX1DImportImpl::ReadVersion()
         return RecordReadFailure();
     if (version_ > kHighestVersion)
         return RecordError("Cannot read X1D files of version " + std::to_string(version_) + ".");
+    Index().SetOffsets64(version_ >= kFirstVersionWithOffsets64);
     return true;
 }
 
-bool VX1DImportImpl::ReadCounts()
+bool VX1DImportImpl::ReadCountsAndHeaderValue()
 {
     VSectionMarker marker;
-    if (!RecordSchema::ReadSectionMarker(Reader(), marker) || !Reader().ReadInt32(deviceCount_) ||
-        !RecordSchema::ReadSectionMarker(Reader(), marker) || !Reader().ReadInt32(frameCount_) ||
-        !RecordSchema::ReadSectionMarker(Reader(), marker))
-        return RecordReadFailure();
-    // Each device needs at least a sub-frame marker in every frame of the file.
-    if (deviceCount_ < 0 ||
-        std::uint64_t(deviceCount_) > GetFileSize() / RecordSchema::kRecordMarkerSize)
-        return RecordError("Invalid file header (number of devices).");
-    if (frameCount_ == 0)
-        RecordError("Invalid file header (number of frames).");
+    if (!ReadCounts("devices", deviceCount_, marker))
+        return false;
     if (marker.tag != kHeaderValueTag)
         return true;
     return (Reader().ReadInt64(headerValue_) &&
@@ -69,37 +57,11 @@ bool VX1DImportImpl::ReadCounts()
            RecordReadFailure();
 }
 
-bool VX1DImportImpl::ReadFormats()
-{
-    std::uint32_t count = 0;
-    if (!Reader().ReadUInt32(count) || !Reader().CountFits(count, kMinimumFormatSectionSize))
-        return RecordReadFailure();
-    formats_.assign(count, VDataFormatInfo());
-    for (VDataFormatInfo& format : formats_)
-    {
-        VSectionMarker marker;
-        if (!RecordSchema::ReadSectionMarker(Reader(), marker) ||
-            !RecordSchema::ReadFormatInfo(Reader(), format))
-            return RecordReadFailure();
-    }
-    return true;
-}
-
-bool VX1DImportImpl::ReadOffsets()
-{
-    VSectionMarker marker;
-    if (!RecordSchema::ReadSectionMarker(Reader(), marker) || !Reader().ReadInt64(indexOffset_) ||
-        !RecordSchema::ReadSectionMarker(Reader(), marker) || !Reader().ReadInt64(dataOffset_))
-        return RecordReadFailure();
-    if (dataOffset_ < 0 || std::uint64_t(dataOffset_) > GetFileSize())
-        return RecordError("Invalid file header (data offset).");
-    return true;
-}
-
 bool VX1DImportImpl::ScanCustomHeaders()
 {
-    VBoundedReader::VLimitScope headerEnd(Reader(), std::uint64_t(dataOffset_));
-    while (Reader().Tell() < std::uint64_t(dataOffset_))
+    const std::uint64_t end = std::uint64_t(GetDataOffset());
+    VBoundedReader::VLimitScope headerEnd(Reader(), end);
+    while (Reader().Tell() < end)
     {
         VSectionMarker marker;
         if (!RecordSchema::ReadSectionMarker(Reader(), marker))
@@ -129,25 +91,10 @@ bool VX1DImportImpl::ReadCustomHeaderSection(const VSectionMarker& marker)
     return Reader().Seek(end);
 }
 
-bool VX1DImportImpl::LoadIndex()
-{
-    if (indexOffset_ == kNoOffset || indexOffset_ < 0 ||
-        std::uint64_t(indexOffset_) >= GetFileSize())
-    {
-        RecordError("Could not find the index table in the file.");
-        index_.Rebuild(Reader(), std::uint64_t(dataOffset_));
-        frameCount_ = std::int32_t(index_.GetCount());
-        return true;
-    }
-    index_.SetOffsets64(version_ >= 2);
-    return (Reader().Seek(std::uint64_t(indexOffset_)) && index_.Read(Reader())) ||
-           RecordReadFailure();
-}
-
 bool VX1DImportImpl::BeginFrame(std::int64_t index)
 {
     VRecordMarker marker;
-    if (!BeginIndexedFrame(index_, index, marker))
+    if (!BeginIndexedFrame(index, marker))
         return false;
     if (!CheckFrameHoldsSubFrames(marker.length))
         return RecordReadFailure();
@@ -158,7 +105,7 @@ bool VX1DImportImpl::BeginFrame(std::int64_t index)
 bool VX1DImportImpl::CheckFrameHoldsSubFrames(std::int32_t frameLength)
 {
     // A sub-frame is at least its marker and one block marker per format.
-    const std::uint64_t subFrameSize = RecordSchema::kRecordMarkerSize * (1 + formats_.size());
+    const std::uint64_t subFrameSize = RecordSchema::kRecordMarkerSize * (1 + GetFormats().size());
     if (std::uint64_t(deviceCount_) > std::uint64_t(frameLength) / subFrameSize)
         return Reader().Fail(EReadFailure::CountTooLarge);
     return true;
@@ -173,7 +120,7 @@ bool VX1DImportImpl::ReadSubFrame()
     if (!frame.IsValid() || !RecordSchema::ReadRecordMarker(Reader(), marker))
         return RecordReadFailure();
     currentSubFrameValue_ = marker.value;
-    for (const VDataFormatInfo& format : formats_)
+    for (const VDataFormatInfo& format : GetFormats())
         if (!ReadBlock(format))
             return RecordReadFailure();
     return true;

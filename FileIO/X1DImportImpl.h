@@ -9,7 +9,6 @@
 // Thread rules: thread-bound to one reader thread at a time.
 
 #include "FileIO/FrameFileReader.h"
-#include "FileIO/IndexTable.h"
 #include "FileIO/RecordSchema.h"
 
 #include <cstdint>
@@ -38,33 +37,23 @@ public:
 
     std::int32_t GetVersion() const { return version_; }
     std::int32_t GetDeviceCount() const { return deviceCount_; }
-    std::int32_t GetFrameCount() const { return frameCount_; }
     std::int32_t GetCurrentFrameNumber() const { return currentFrameNumber_; }
     std::int64_t GetHeaderValue() const { return headerValue_; }
-    const std::vector<VDataFormatInfo>& GetFormats() const { return formats_; }
     const std::vector<VSectionMarker>& GetSectionMarkers() const { return sectionMarkers_; }
-    const VIndexTable& GetIndexTable() const { return index_; }
 
 private:
     bool ReadVersion();
-    bool ReadCounts();
-    bool ReadFormats();
-    bool ReadOffsets();
+    // The counts, then the optional header value section.
+    bool ReadCountsAndHeaderValue();
     bool ScanCustomHeaders();
     bool ReadCustomHeaderSection(const VSectionMarker& marker);
-    bool LoadIndex();
     bool ReadBlock(const VDataFormatInfo& format);
     bool CheckFrameHoldsSubFrames(std::int32_t frameLength);
 
     std::int32_t version_ = 0;
     std::int32_t deviceCount_ = 0;
-    std::int32_t frameCount_ = 0;
     std::int32_t currentFrameNumber_ = 0;
     std::int32_t currentSubFrameValue_ = 0;
-    std::int64_t indexOffset_ = 0;
-    std::int64_t dataOffset_ = 0;
     std::int64_t headerValue_ = 0;
-    std::vector<VDataFormatInfo> formats_;
     std::vector<VSectionMarker> sectionMarkers_;
-    VIndexTable index_;
 };

@@ -7,13 +7,9 @@ namespace X2DIO
 namespace
 {
 constexpr unsigned kMaxViews = 2;
-constexpr std::int64_t kNoOffset = -1;
 constexpr std::int16_t kFrameInfoTag = std::int16_t(0xFDDF);
 // "Sarn" read as a little-endian int32: files of another kind that share the extension.
 constexpr std::int32_t kForeignSignature = 'S' | ('a' << 8) | ('r' << 16) | ('n' << 24);
-// Every format takes at least its section marker and a description without fields.
-constexpr std::uint64_t kMinimumFormatSectionSize =
-    RecordSchema::kSectionMarkerSize + RecordSchema::kMinimumFormatInfoSize;
 } // namespace
 
 VX2DImportImpl::VX2DImportImpl(unsigned viewSizeMiB)
@@ -26,26 +22,23 @@ VX2DImportImpl::~VX2DImportImpl() = default;
 void VX2DImportImpl::Reset()
 {
     ResetReader();
-    formats_.clear();
     frameInfoHolder_.reset();
     sectionMarkers_.clear();
-    index_.Clear();
-    index_.SetOffsets64(true);
-    version_ = cameraCount_ = frameCount_ = currentFrameNumber_ = currentCameraIdentifier_ = 0;
-    indexOffset_ = dataOffset_ = 0;
+    version_ = cameraCount_ = currentFrameNumber_ = currentCameraIdentifier_ = 0;
 }
 
 bool VX2DImportImpl::ReadHeader(bool rebuildIndex)
 {
     if (!Reader().Seek(0))
         return RecordError("Could not open the file.");
-    if (!ReadVersion() || !ReadCounts() || !ReadFormats() || !ReadOffsets())
+    if (!ReadVersion() || !ReadCameraCount() || !ReadFormats() ||
+        !ReadOffsets(version_ >= kFirstVersionWithOffsets64))
         return false;
     if (!ReadFrameInfoFormat() || !ScanCustomHeaders() || !LoadIndex(rebuildIndex))
         return false;
-    if (std::uint64_t(frameCount_) != index_.GetCount())
+    if (std::uint64_t(GetFrameCount()) != GetIndexTable().GetCount())
         return RecordError("Corrupt file (index table wrong length).");
-    return Reader().Seek(std::uint64_t(dataOffset_)) || RecordReadFailure();
+    return Reader().Seek(std::uint64_t(GetDataOffset())) || RecordReadFailure();
 }
 
 bool VX2DImportImpl::ReadVersion()
@@ -56,68 +49,14 @@ bool VX2DImportImpl::ReadVersion()
         return false;
     if (version_ > kHighestVersion)
         return RecordError("Cannot read X2D files of version " + std::to_string(version_) + ".");
-    index_.SetOffsets64(version_ >= kFirstVersionWithOffsets64);
+    Index().SetOffsets64(version_ >= kFirstVersionWithOffsets64);
     return true;
 }
 
-bool VX2DImportImpl::ReadCounts()
+bool VX2DImportImpl::ReadCameraCount()
 {
-    VSectionMarker marker;
-    if (!RecordSchema::ReadSectionMarker(Reader(), marker) || !Reader().ReadInt32(cameraCount_) ||
-        !RecordSchema::ReadSectionMarker(Reader(), marker) || !Reader().ReadInt32(frameCount_) ||
-        !RecordSchema::ReadSectionMarker(Reader(), marker))
-        return RecordReadFailure();
-    // Each camera needs at least a camera record marker in every frame of the file.
-    if (cameraCount_ < 0 ||
-        std::uint64_t(cameraCount_) > GetFileSize() / RecordSchema::kRecordMarkerSize)
-        return RecordError("Invalid file header (number of cameras).");
-    if (frameCount_ == 0)
-        RecordError("Invalid file header (number of frames).");
-    return true;
-}
-
-bool VX2DImportImpl::ReadFormats()
-{
-    std::int32_t count = 0;
-    if (!Reader().ReadInt32(count))
-        return RecordReadFailure();
-    if (count < 0 || !Reader().CountFits(std::uint64_t(count), kMinimumFormatSectionSize))
-    {
-        Reader().Fail(EReadFailure::CountTooLarge);
-        return RecordReadFailure();
-    }
-    formats_.assign(std::size_t(count), VDataFormatInfo());
-    for (VDataFormatInfo& format : formats_)
-    {
-        VSectionMarker marker;
-        if (!RecordSchema::ReadSectionMarker(Reader(), marker) ||
-            !RecordSchema::ReadFormatInfo(Reader(), format))
-            return RecordReadFailure();
-    }
-    return true;
-}
-
-bool VX2DImportImpl::ReadOffset(std::int64_t& offset)
-{
-    VSectionMarker marker;
-    if (!RecordSchema::ReadSectionMarker(Reader(), marker))
-        return false;
-    if (version_ >= kFirstVersionWithOffsets64)
-        return Reader().ReadInt64(offset);
-    std::int32_t narrow = 0;
-    if (!Reader().ReadInt32(narrow))
-        return false;
-    offset = narrow;
-    return true;
-}
-
-bool VX2DImportImpl::ReadOffsets()
-{
-    if (!ReadOffset(indexOffset_) || !ReadOffset(dataOffset_))
-        return RecordReadFailure();
-    if (dataOffset_ < 0 || std::uint64_t(dataOffset_) > GetFileSize())
-        return RecordError("Invalid file header (data offset).");
-    return true;
+    VSectionMarker next;
+    return ReadCounts("cameras", cameraCount_, next);
 }
 
 bool VX2DImportImpl::ReadFrameInfoFormat()
@@ -136,7 +75,7 @@ bool VX2DImportImpl::ReadFrameInfoFormat()
 
 bool VX2DImportImpl::FindFrameInfoFormat(VDataFormatInfo& format)
 {
-    VBoundedReader::VLimitScope header(Reader(), std::uint64_t(dataOffset_));
+    VBoundedReader::VLimitScope header(Reader(), std::uint64_t(GetDataOffset()));
     VSectionMarker marker;
     if (!RecordSchema::ReadSectionMarker(Reader(), marker) || marker.tag != kFrameInfoTag)
     {
@@ -149,7 +88,7 @@ bool VX2DImportImpl::FindFrameInfoFormat(VDataFormatInfo& format)
 
 bool VX2DImportImpl::ScanCustomHeaders()
 {
-    const std::uint64_t end = std::uint64_t(dataOffset_);
+    const std::uint64_t end = std::uint64_t(GetDataOffset());
     VBoundedReader::VLimitScope headers(Reader(), end);
     while (Reader().Tell() < end)
     {
@@ -174,26 +113,10 @@ bool VX2DImportImpl::ReadCustomHeaderSection(const VSectionMarker& marker)
     return Reader().Skip(std::uint64_t(marker.length));
 }
 
-bool VX2DImportImpl::LoadIndex(bool rebuildIndex)
-{
-    if (indexOffset_ == kNoOffset || indexOffset_ < 0 ||
-        std::uint64_t(indexOffset_) >= GetFileSize())
-    {
-        RecordError("Could not find the index table in the file.");
-        if (!rebuildIndex)
-            return false;
-        index_.Rebuild(Reader(), std::uint64_t(dataOffset_));
-        frameCount_ = std::int32_t(index_.GetCount());
-        return true;
-    }
-    return (Reader().Seek(std::uint64_t(indexOffset_)) && index_.Read(Reader())) ||
-           RecordReadFailure();
-}
-
 bool VX2DImportImpl::BeginFrame(std::int64_t index)
 {
     VRecordMarker marker;
-    if (!BeginIndexedFrame(index_, index, marker))
+    if (!BeginIndexedFrame(index, marker))
         return false;
     // A camera record is at least its marker.
     if (std::uint64_t(cameraCount_) >
@@ -225,7 +148,7 @@ bool VX2DImportImpl::ReadCameraRecord()
         return RecordReadFailure();
     currentCameraIdentifier_ = marker.value;
     bool recordEnded = false;
-    for (auto format = formats_.begin(); format != formats_.end() && !recordEnded; ++format)
+    for (auto format = GetFormats().begin(); format != GetFormats().end() && !recordEnded; ++format)
         if (!ReadBlock(*format, end, recordEnded))
             return RecordReadFailure();
     return true;

@@ -11,7 +11,6 @@
 // Thread rules: thread-bound to one reader thread at a time.
 
 #include "FileIO/FrameFileReader.h"
-#include "FileIO/IndexTable.h"
 #include "FileIO/RecordSchema.h"
 #include "FileIO/X2DIO/DataHolderFrameInfo.h"
 
@@ -51,40 +50,26 @@ public:
 
     std::int32_t GetVersion() const { return version_; }
     std::int32_t GetCameraCount() const { return cameraCount_; }
-    std::int32_t GetFrameCount() const { return frameCount_; }
     std::int32_t GetCurrentFrameNumber() const { return currentFrameNumber_; }
     std::int32_t GetCurrentCameraIdentifier() const { return currentCameraIdentifier_; }
-    std::int64_t GetIndexOffset() const { return indexOffset_; }
-    std::int64_t GetDataOffset() const { return dataOffset_; }
-    const std::vector<VDataFormatInfo>& GetFormats() const { return formats_; }
     // Null when the file has no frame information format.
     const VDataHolderFrameInfo* GetFrameInfoHolder() const { return frameInfoHolder_.get(); }
     const std::vector<VSectionMarker>& GetSectionMarkers() const { return sectionMarkers_; }
-    const VIndexTable& GetIndexTable() const { return index_; }
 
 private:
     bool ReadVersion();
-    bool ReadCounts();
-    bool ReadFormats();
-    bool ReadOffset(std::int64_t& offset);
-    bool ReadOffsets();
+    bool ReadCameraCount();
     bool ReadFrameInfoFormat();
     bool FindFrameInfoFormat(VDataFormatInfo& format);
     bool ScanCustomHeaders();
     bool ReadCustomHeaderSection(const VSectionMarker& marker);
-    bool LoadIndex(bool rebuildIndex);
     bool ReadBlock(const VDataFormatInfo& format, std::uint64_t recordEnd, bool& recordEnded);
 
     std::int32_t version_ = 0;
     std::int32_t cameraCount_ = 0;
-    std::int32_t frameCount_ = 0;
     std::int32_t currentFrameNumber_ = 0;
     std::int32_t currentCameraIdentifier_ = 0;
-    std::int64_t indexOffset_ = 0;
-    std::int64_t dataOffset_ = 0;
-    std::vector<VDataFormatInfo> formats_;
     std::unique_ptr<VDataHolderFrameInfo> frameInfoHolder_;
     std::vector<VSectionMarker> sectionMarkers_;
-    VIndexTable index_;
 };
 } // namespace X2DIO
