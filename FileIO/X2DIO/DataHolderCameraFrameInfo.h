@@ -4,11 +4,11 @@
 //
 // Thread rules: thread-bound to the reader or writer it is registered with.
 
-#include "FileIO/FramePlugins.h"
+#include "FileIO/X2DIO/DataHolderByteItem.h"
 
 namespace X2DIO
 {
-class VDataHolderCameraFrameInfo : public IDataHolder
+class VDataHolderCameraFrameInfo : public VDataHolderByteItem
 {
 public:
     static constexpr std::int16_t kFormatIdentifier = std::int16_t(0xDFEE);
@@ -19,20 +19,16 @@ public:
     explicit VDataHolderCameraFrameInfo(VDataFormatInfo format = DefaultFormat());
 
     // The byte last read, 0 after Reset().
-    std::uint8_t GetValue() const { return value_; }
+    std::uint8_t GetValue() const { return GetByte(); }
     // The byte to write; the holder then holds one item.
     void SetValue(std::uint8_t value);
 
-    const VDataFormatInfo& GetFormatInfo() const override { return format_; }
+    // Items read since Reset(), or the one set.
     std::uint32_t GetItemCount() const override { return count_; }
-    void Prepare(std::uint32_t) override {}
     bool ReadItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat) override;
-    void WriteItem(VByteWriter& writer, std::uint32_t index) const override;
     void Reset() override;
 
 private:
-    VDataFormatInfo format_;
-    std::uint8_t value_ = 0;
     std::uint32_t count_ = 0;
 };
 } // namespace X2DIO

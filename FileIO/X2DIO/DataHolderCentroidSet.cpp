@@ -114,39 +114,15 @@ VDataHolderCentroidSet::VDataHolderCentroidSet(VDataFormatInfo format)
 {
 }
 
-std::uint32_t VDataHolderCentroidSet::GetItemCount() const
-{
-    return GetSource() != nullptr ? std::uint32_t(GetSource()->centroids.size()) : 0;
-}
-
-void VDataHolderCentroidSet::Prepare(std::uint32_t count)
-{
-    if (GetTarget() != nullptr)
-        Reserve(GetTarget()->centroids, count);
-}
-
 void VDataHolderCentroidSet::WriteItem(VByteWriter& writer, std::uint32_t index) const
 {
-    const Centroid& centroid = GetSource()->centroids.at(index);
-    for (const VFieldDescriptor& field : GetFormatInfo().fields)
-        PutCentroidField(writer, field, centroid);
-}
-
-void VDataHolderCentroidSet::Reset()
-{
-    if (GetTarget() != nullptr)
-        GetTarget()->centroids.clear();
+    WriteItemFields(writer, index, PutCentroidField);
 }
 
 bool VDataHolderCentroidSet::ReadTargetItem(VBoundedReader& reader,
                                             const VDataFormatInfo& fileFormat, CentroidSet& target)
 {
-    Centroid centroid;
-    for (const VFieldDescriptor& field : fileFormat.fields)
-        if (!ReadCentroidField(reader, field, centroid))
-            return false;
-    target.centroids.push_back(centroid);
-    return true;
+    return AppendItem(reader, fileFormat, target, Centroid(), ReadCentroidField);
 }
 
 bool VDataHolderCentroidSet::SkipItemField(VBoundedReader& reader,

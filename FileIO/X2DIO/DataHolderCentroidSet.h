@@ -11,7 +11,8 @@
 
 namespace X2DIO
 {
-class VDataHolderCentroidSet : public VResultDataHolder<CentroidSet>
+class VDataHolderCentroidSet
+    : public VResultDataHolder<CentroidSet, Centroid, &CentroidSet::centroids>
 {
 public:
     static constexpr std::int16_t kFormatIdentifier = std::int16_t(0xDFAA);
@@ -27,10 +28,7 @@ public:
 
     explicit VDataHolderCentroidSet(VDataFormatInfo format = MakeFormat(1, 1));
 
-    std::uint32_t GetItemCount() const override;
-    void Prepare(std::uint32_t count) override;
     void WriteItem(VByteWriter& writer, std::uint32_t index) const override;
-    void Reset() override;
 
 protected:
     bool ReadTargetItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat,

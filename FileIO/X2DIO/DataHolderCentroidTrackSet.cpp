@@ -7,7 +7,6 @@ namespace X2DIO
 {
 namespace
 {
-
 bool ReadTrackField(VBoundedReader& reader, const VFieldDescriptor& field, CentroidTrack& track)
 {
     switch (field.key)
@@ -49,39 +48,15 @@ VDataHolderCentroidTrackSet::VDataHolderCentroidTrackSet(VDataFormatInfo format)
 {
 }
 
-std::uint32_t VDataHolderCentroidTrackSet::GetItemCount() const
-{
-    return GetSource() != nullptr ? std::uint32_t(GetSource()->tracks.size()) : 0;
-}
-
-void VDataHolderCentroidTrackSet::Prepare(std::uint32_t count)
-{
-    if (GetTarget() != nullptr)
-        Reserve(GetTarget()->tracks, count);
-}
-
 void VDataHolderCentroidTrackSet::WriteItem(VByteWriter& writer, std::uint32_t index) const
 {
-    const CentroidTrack& track = GetSource()->tracks.at(index);
-    for (const VFieldDescriptor& field : GetFormatInfo().fields)
-        PutTrackField(writer, field, track);
-}
-
-void VDataHolderCentroidTrackSet::Reset()
-{
-    if (GetTarget() != nullptr)
-        GetTarget()->tracks.clear();
+    WriteItemFields(writer, index, PutTrackField);
 }
 
 bool VDataHolderCentroidTrackSet::ReadTargetItem(VBoundedReader& reader,
                                                  const VDataFormatInfo& fileFormat,
                                                  CentroidTrackSet& target)
 {
-    CentroidTrack track;
-    for (const VFieldDescriptor& field : fileFormat.fields)
-        if (!ReadTrackField(reader, field, track))
-            return false;
-    target.tracks.push_back(track);
-    return true;
+    return AppendItem(reader, fileFormat, target, CentroidTrack(), ReadTrackField);
 }
 } // namespace X2DIO

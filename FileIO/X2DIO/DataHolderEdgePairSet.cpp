@@ -6,7 +6,6 @@ namespace X2DIO
 {
 namespace
 {
-
 // The member of `pair` that `key` stores, or null for other keys.
 template <class TPair> auto* ValueOf(TPair& pair, std::int16_t key)
 {
@@ -22,6 +21,20 @@ template <class TPair> auto* ValueOf(TPair& pair, std::int16_t key)
         return decltype(&pair.e0)(nullptr);
     }
 }
+
+bool ReadEdgePairField(VBoundedReader& reader, const VFieldDescriptor& field, EdgePair& pair)
+{
+    std::uint16_t* value = ValueOf(pair, field.key);
+    return value != nullptr ? reader.ReadUInt16(*value) : RecordSchema::SkipField(reader, field);
+}
+
+void PutEdgePairField(VByteWriter& writer, const VFieldDescriptor& field, const EdgePair& pair)
+{
+    if (const std::uint16_t* value = ValueOf(pair, field.key))
+        writer.PutUInt16(*value);
+    else
+        RecordSchema::WriteFillerField(writer, field);
+}
 } // namespace
 
 VDataFormatInfo VDataHolderEdgePairSet::DefaultFormat()
@@ -34,47 +47,14 @@ VDataHolderEdgePairSet::VDataHolderEdgePairSet(VDataFormatInfo format)
 {
 }
 
-std::uint32_t VDataHolderEdgePairSet::GetItemCount() const
-{
-    return GetSource() != nullptr ? std::uint32_t(GetSource()->edgePairs.size()) : 0;
-}
-
-void VDataHolderEdgePairSet::Prepare(std::uint32_t count)
-{
-    if (GetTarget() != nullptr)
-        Reserve(GetTarget()->edgePairs, count);
-}
-
 void VDataHolderEdgePairSet::WriteItem(VByteWriter& writer, std::uint32_t index) const
 {
-    const EdgePair& pair = GetSource()->edgePairs.at(index);
-    for (const VFieldDescriptor& field : GetFormatInfo().fields)
-    {
-        if (const std::uint16_t* value = ValueOf(pair, field.key))
-            writer.PutUInt16(*value);
-        else
-            RecordSchema::WriteFillerField(writer, field);
-    }
-}
-
-void VDataHolderEdgePairSet::Reset()
-{
-    if (GetTarget() != nullptr)
-        GetTarget()->edgePairs.clear();
+    WriteItemFields(writer, index, PutEdgePairField);
 }
 
 bool VDataHolderEdgePairSet::ReadTargetItem(VBoundedReader& reader,
                                             const VDataFormatInfo& fileFormat, EdgePairSet& target)
 {
-    EdgePair pair;
-    for (const VFieldDescriptor& field : fileFormat.fields)
-    {
-        std::uint16_t* value = ValueOf(pair, field.key);
-        if (!(value != nullptr ? reader.ReadUInt16(*value)
-                               : RecordSchema::SkipField(reader, field)))
-            return false;
-    }
-    target.edgePairs.push_back(pair);
-    return true;
+    return AppendItem(reader, fileFormat, target, EdgePair(), ReadEdgePairField);
 }
 } // namespace X2DIO

@@ -9,7 +9,8 @@
 
 namespace X2DIO
 {
-class VDataHolderEdgePairSet : public VResultDataHolder<EdgePairSet>
+class VDataHolderEdgePairSet
+    : public VResultDataHolder<EdgePairSet, EdgePair, &EdgePairSet::edgePairs>
 {
 public:
     static constexpr std::int16_t kFormatIdentifier = std::int16_t(0xDFCC);
@@ -21,10 +22,7 @@ public:
 
     explicit VDataHolderEdgePairSet(VDataFormatInfo format = DefaultFormat());
 
-    std::uint32_t GetItemCount() const override;
-    void Prepare(std::uint32_t count) override;
     void WriteItem(VByteWriter& writer, std::uint32_t index) const override;
-    void Reset() override;
 
 protected:
     bool ReadTargetItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat,

@@ -1,18 +1,18 @@
 #include "FileIO/X2DIO/DataHolderFrameInfo.h"
 
-#include "FileIO/ByteWriter.h"
-#include "FileIO/X2DIO/ValueCodec.h"
-
 #include <utility>
 
 namespace X2DIO
 {
 VDataFormatInfo VDataHolderFrameInfo::DefaultFormat()
 {
-    return {kFormatIdentifier, {{kWrittenKey, 1, {}}}};
+    return MakeFormat(kFormatIdentifier, kWrittenKey);
 }
 
-VDataHolderFrameInfo::VDataHolderFrameInfo(VDataFormatInfo format) : format_(std::move(format)) {}
+VDataHolderFrameInfo::VDataHolderFrameInfo(VDataFormatInfo format)
+    : VDataHolderByteItem(std::move(format), kWrittenKey)
+{
+}
 
 bool VDataHolderFrameInfo::ReadItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat)
 {
@@ -20,16 +20,5 @@ bool VDataHolderFrameInfo::ReadItem(VBoundedReader& reader, const VDataFormatInf
         if (!RecordSchema::SkipField(reader, field))
             return false;
     return true;
-}
-
-void VDataHolderFrameInfo::WriteItem(VByteWriter& writer, std::uint32_t) const
-{
-    for (const VFieldDescriptor& field : format_.fields)
-    {
-        if (field.key == kWrittenKey)
-            ValueCodec::PutUInt8(writer, value_);
-        else
-            RecordSchema::WriteFillerField(writer, field);
-    }
 }
 } // namespace X2DIO

@@ -4,11 +4,11 @@
 //
 // Thread rules: thread-bound to the reader or writer that owns it.
 
-#include "FileIO/FramePlugins.h"
+#include "FileIO/X2DIO/DataHolderByteItem.h"
 
 namespace X2DIO
 {
-class VDataHolderFrameInfo : public IDataHolder
+class VDataHolderFrameInfo : public VDataHolderByteItem
 {
 public:
     static constexpr std::int16_t kFormatIdentifier = std::int16_t(0xFDDF);
@@ -20,18 +20,11 @@ public:
     explicit VDataHolderFrameInfo(VDataFormatInfo format = DefaultFormat());
 
     // The byte the next WriteItem() writes.
-    void SetValue(std::uint8_t value) { value_ = value; }
+    void SetValue(std::uint8_t value) { SetByte(value); }
 
-    const VDataFormatInfo& GetFormatInfo() const override { return format_; }
     // A frame has one frame information record.
     std::uint32_t GetItemCount() const override { return 1; }
-    void Prepare(std::uint32_t) override {}
     bool ReadItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat) override;
-    void WriteItem(VByteWriter& writer, std::uint32_t index) const override;
     void Reset() override {}
-
-private:
-    VDataFormatInfo format_;
-    std::uint8_t value_ = 0;
 };
 } // namespace X2DIO

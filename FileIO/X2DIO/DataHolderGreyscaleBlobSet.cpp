@@ -72,6 +72,27 @@ void PutLines(VByteWriter& writer, const GreyscaleBlobSet& source, const Greysca
     }
     RecordSchema::EndVariableField(writer, begin);
 }
+
+bool ReadBlobField(VBoundedReader& reader, const VFieldDescriptor& field, GreyscaleBlobSet& target,
+                   GreyscaleBlob& blob)
+{
+    if (field.key == VDataHolderGreyscaleBlobSet::kLinesKey)
+        return ReadLines(reader, target, blob);
+    if (field.key == VDataHolderGreyscaleBlobSet::kFlagsKey)
+        return ReadFlags(reader, blob);
+    return RecordSchema::SkipField(reader, field);
+}
+
+void PutBlobField(VByteWriter& writer, const VFieldDescriptor& field,
+                  const GreyscaleBlobSet& source, const GreyscaleBlob& blob)
+{
+    if (field.key == VDataHolderGreyscaleBlobSet::kLinesKey)
+        PutLines(writer, source, blob);
+    else if (field.key == VDataHolderGreyscaleBlobSet::kFlagsKey)
+        writer.PutUInt32(blob.flags);
+    else
+        RecordSchema::WriteFillerField(writer, field);
+}
 } // namespace
 
 VDataFormatInfo VDataHolderGreyscaleBlobSet::DefaultFormat()
@@ -85,36 +106,20 @@ VDataHolderGreyscaleBlobSet::VDataHolderGreyscaleBlobSet(VDataFormatInfo format)
 {
 }
 
-std::uint32_t VDataHolderGreyscaleBlobSet::GetItemCount() const
-{
-    return GetSource() != nullptr ? std::uint32_t(GetSource()->blobs.size()) : 0;
-}
-
-void VDataHolderGreyscaleBlobSet::Prepare(std::uint32_t count)
-{
-    if (GetTarget() != nullptr)
-        Reserve(GetTarget()->blobs, count);
-}
-
 void VDataHolderGreyscaleBlobSet::WriteItem(VByteWriter& writer, std::uint32_t index) const
 {
-    const GreyscaleBlob& blob = GetSource()->blobs.at(index);
-    for (const VFieldDescriptor& field : GetFormatInfo().fields)
-    {
-        if (field.key == kLinesKey)
-            PutLines(writer, *GetSource(), blob);
-        else if (field.key == kFlagsKey)
-            writer.PutUInt32(blob.flags);
-        else
-            RecordSchema::WriteFillerField(writer, field);
-    }
+    const GreyscaleBlobSet& source = *GetSource();
+    WriteItemFields(
+        writer, index,
+        [&source](VByteWriter& out, const VFieldDescriptor& field, const GreyscaleBlob& blob)
+        { PutBlobField(out, field, source, blob); });
 }
 
 void VDataHolderGreyscaleBlobSet::Reset()
 {
+    VResultDataHolder::Reset();
     if (GetTarget() == nullptr)
         return;
-    GetTarget()->blobs.clear();
     GetTarget()->lines.clear();
     GetTarget()->pixels.clear();
 }
@@ -125,19 +130,9 @@ bool VDataHolderGreyscaleBlobSet::ReadTargetItem(VBoundedReader& reader,
 {
     GreyscaleBlob blob;
     blob.firstLine = std::uint32_t(target.lines.size());
-    for (const VFieldDescriptor& field : fileFormat.fields)
-    {
-        bool read = false;
-        if (field.key == kLinesKey)
-            read = ReadLines(reader, target, blob);
-        else if (field.key == kFlagsKey)
-            read = ReadFlags(reader, blob);
-        else
-            read = RecordSchema::SkipField(reader, field);
-        if (!read)
-            return false;
-    }
-    target.blobs.push_back(blob);
-    return true;
+    return AppendItem(
+        reader, fileFormat, target, blob,
+        [&target](VBoundedReader& in, const VFieldDescriptor& field, GreyscaleBlob& item)
+        { return ReadBlobField(in, field, target, item); });
 }
 } // namespace X2DIO

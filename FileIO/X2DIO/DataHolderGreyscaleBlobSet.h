@@ -11,7 +11,8 @@
 
 namespace X2DIO
 {
-class VDataHolderGreyscaleBlobSet : public VResultDataHolder<GreyscaleBlobSet>
+class VDataHolderGreyscaleBlobSet
+    : public VResultDataHolder<GreyscaleBlobSet, GreyscaleBlob, &GreyscaleBlobSet::blobs>
 {
 public:
     static constexpr std::int16_t kFormatIdentifier = std::int16_t(0xDFBB);
@@ -22,10 +23,9 @@ public:
 
     explicit VDataHolderGreyscaleBlobSet(VDataFormatInfo format = DefaultFormat());
 
-    std::uint32_t GetItemCount() const override;
-    void Prepare(std::uint32_t count) override;
     // The source's lines and pixel ranges must lie within its lists.
     void WriteItem(VByteWriter& writer, std::uint32_t index) const override;
+    // Empties the target's lines and pixels too.
     void Reset() override;
 
 protected:

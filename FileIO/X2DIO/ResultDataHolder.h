@@ -1,7 +1,9 @@
 #pragma once
-// The common part of the X2D data holders that fill a caller's result object: the format the
-// holder writes, the result it reads into and the result it writes from (both not owned), and
-// the rule that a holder without a result object skips each item field by field.
+// The common part of the X2D data holders that fill a caller's result object with one list of
+// items (`kItems` of TResult): the format the holder writes, the result it reads into and the
+// result it writes from (both not owned), the counting, reserving and emptying of the item
+// list, the walk over an item's fields, and the rule that a holder without a result object
+// skips each item field by field.
 //
 // Thread rules: thread-bound to the reader or writer it is registered with.
 
@@ -14,7 +16,8 @@
 
 namespace X2DIO
 {
-template <class TResult> class VResultDataHolder : public IDataHolder
+template <class TResult, class TItem, std::vector<TItem> TResult::*kItems>
+class VResultDataHolder : public IDataHolder
 {
 public:
     explicit VResultDataHolder(VDataFormatInfo format) : format_(std::move(format)) {}
@@ -26,6 +29,20 @@ public:
 
     const VDataFormatInfo& GetFormatInfo() const override { return format_; }
 
+    // The source's items; none without a source.
+    std::uint32_t GetItemCount() const override
+    {
+        return source_ != nullptr ? std::uint32_t((source_->*kItems).size()) : 0;
+    }
+
+    // Room is reserved only for counts below 1024: a larger count is no promise, and the reads
+    // that follow are bounded by the block anyway.
+    void Prepare(std::uint32_t count) override
+    {
+        if (target_ != nullptr && count < kReserveBelow)
+            (target_->*kItems).reserve(count);
+    }
+
     bool ReadItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat) override
     {
         if (target_ != nullptr)
@@ -34,6 +51,13 @@ public:
             if (!SkipItemField(reader, field))
                 return false;
         return true;
+    }
+
+    // Empties the target's item list. Holders whose items refer to more lists extend this.
+    void Reset() override
+    {
+        if (target_ != nullptr)
+            (target_->*kItems).clear();
     }
 
 protected:
@@ -45,12 +69,28 @@ protected:
         return RecordSchema::SkipField(reader, field);
     }
 
-    // Room is reserved only for counts below 1024: a larger count is no promise, and the reads
-    // that follow are bounded by the block anyway.
-    template <class TItem> static void Reserve(std::vector<TItem>& items, std::uint32_t count)
+    // Reads `fileFormat`'s fields into `item`, each by readField(reader, field, item), and
+    // appends the item to the target's list once all are read.
+    template <class TReadField>
+    static bool AppendItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat,
+                           TResult& target, TItem item, const TReadField& readField)
     {
-        if (count < kReserveBelow)
-            items.reserve(count);
+        for (const VFieldDescriptor& field : fileFormat.fields)
+            if (!readField(reader, field, item))
+                return false;
+        (target.*kItems).push_back(item);
+        return true;
+    }
+
+    // Writes the source's item `index` in this holder's format, each field by
+    // writeField(writer, field, item).
+    template <class TWriteField>
+    void WriteItemFields(VByteWriter& writer, std::uint32_t index,
+                         const TWriteField& writeField) const
+    {
+        const TItem& item = (source_->*kItems).at(index);
+        for (const VFieldDescriptor& field : format_.fields)
+            writeField(writer, field, item);
     }
 
     TResult* GetTarget() const { return target_; }
