@@ -1,14 +1,9 @@
 #pragma once
-// A command line the tool cannot make sense of; reported with a pointer to --help.
-// Reentrant.
+// halprobe's mistakes on the command line are the tools' shared UsageError.
 
-#include <stdexcept>
+#include "tools/common/UsageError.h"
 
 namespace HalProbe
 {
-class UsageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+using ToolSupport::UsageError;
 } // namespace HalProbe

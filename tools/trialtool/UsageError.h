@@ -1,14 +1,9 @@
 #pragma once
-// A command line the tool cannot make sense of; main() prints it on one line and exits
-// with 2. Reentrant.
+// trialtool's mistakes on the command line are the tools' shared UsageError.
 
-#include <stdexcept>
+#include "tools/common/UsageError.h"
 
 namespace TrialTool
 {
-class UsageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+using ToolSupport::UsageError;
 } // namespace TrialTool
