@@ -3,8 +3,8 @@
 
 #include "FileIO/AnalogueBlockFrame.h"
 #include "FileIO/X1DExport.h"
+#include "fuzz/SeedCorpus.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -63,20 +63,8 @@ std::vector<VX1DExportOptions> SeedVariants()
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-    {
-        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
-        return 2;
-    }
     const std::vector<VX1DExportOptions> variants = SeedVariants();
-    for (std::size_t i = 0; i < variants.size(); ++i)
-    {
-        const std::string path = std::string(argv[1]) + "/seed" + std::to_string(i) + ".x1d";
-        if (!WriteSeed(path, variants[i], std::uint32_t(i % 3 + 1)))
-        {
-            std::fprintf(stderr, "cannot write %s\n", path.c_str());
-            return 1;
-        }
-    }
-    return 0;
+    return SeedCorpus::Write(argc, argv, variants.size(), "x1d",
+                             [&](const std::string& path, std::size_t i)
+                             { return WriteSeed(path, variants[i], std::uint32_t(i % 3 + 1)); });
 }

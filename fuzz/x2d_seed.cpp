@@ -3,8 +3,8 @@
 // unknown fields and sections, a start timecode, and a block that overruns its camera record.
 
 #include "FileIO/X2DIO/X2DExport.h"
+#include "fuzz/SeedCorpus.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,7 +42,16 @@ VX2DCameraFrame MakeCameraFrame(std::int32_t number)
     return camera;
 }
 
-bool WriteSeed(const std::string& path, const VX2DExportOptions& options, std::uint32_t cameras,
+// Seed `seed` records seed % 3 + 1 cameras; seed 3 also has a start timecode.
+VX2DHeaderDescription SeedHeader(std::size_t seed)
+{
+    VX2DHeaderDescription header = MakeHeader(std::uint32_t(seed % 3 + 1));
+    if (seed == 3)
+        header.startTimecode = "10 0 0 1 0 1 2 2";
+    return header;
+}
+
+bool WriteSeed(const std::string& path, const VX2DExportOptions& options,
                const VX2DHeaderDescription& header)
 {
     VX2DExport writer(options);
@@ -52,7 +61,7 @@ bool WriteSeed(const std::string& path, const VX2DExportOptions& options, std::u
     {
         VX2DFrame frame;
         frame.number = number;
-        frame.cameras.assign(cameras, MakeCameraFrame(number));
+        frame.cameras.assign(header.cameras.size(), MakeCameraFrame(number));
         if (!writer.WriteFrame(frame))
             return false;
     }
@@ -76,24 +85,8 @@ std::vector<VX2DExportOptions> SeedVariants()
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-    {
-        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
-        return 2;
-    }
     const std::vector<VX2DExportOptions> variants = SeedVariants();
-    for (std::size_t i = 0; i < variants.size(); ++i)
-    {
-        const std::uint32_t cameras = std::uint32_t(i % 3 + 1);
-        VX2DHeaderDescription header = MakeHeader(cameras);
-        if (i == 3)
-            header.startTimecode = "10 0 0 1 0 1 2 2";
-        const std::string path = std::string(argv[1]) + "/seed" + std::to_string(i) + ".x2d";
-        if (!WriteSeed(path, variants[i], cameras, header))
-        {
-            std::fprintf(stderr, "cannot write %s\n", path.c_str());
-            return 1;
-        }
-    }
-    return 0;
+    return SeedCorpus::Write(argc, argv, variants.size(), "x2d",
+                             [&](const std::string& path, std::size_t i)
+                             { return WriteSeed(path, variants[i], SeedHeader(i)); });
 }
