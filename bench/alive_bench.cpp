@@ -8,6 +8,7 @@
 //
 // bench_alive [SECONDS]   (default 10 per phase; runs in a network namespace of its own)
 
+#include "bench/SecondsArgument.h"
 #include "devices/AwakeAndAliveServer.h"
 #include "tests/support/NetworkNamespace.h"
 
@@ -250,12 +251,9 @@ void Print(const char* label, const PhaseResult& result)
 
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    if (seconds <= 0)
-    {
-        std::fprintf(stderr, "usage: %s [SECONDS]\n", argv[0]);
+    const int seconds = SecondsArgument(argc, argv);
+    if (seconds == 0)
         return 2;
-    }
     const std::string error = BriselTest::EnterFreshNetworkNamespace();
     if (!error.empty())
     {

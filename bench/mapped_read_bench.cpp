@@ -2,14 +2,11 @@
 // (64 MiB windows, two views), beside memcpy of the same bytes from memory in the same run.
 
 #include "Utils/UtilsIO/MemoryMappedStream.h"
+#include "bench/BenchFile.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <stdexcept>
-#include <stdlib.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -34,29 +31,12 @@ const std::vector<char>& Content()
     return content;
 }
 
-// The generated file, removed when the benchmark ends.
-class BenchFile
+bool WriteContent(const std::string& path)
 {
-public:
-    BenchFile()
-    {
-        char pattern[] = "/tmp/brisel-mapped-read-XXXXXX";
-        const int fd = ::mkstemp(pattern);
-        if (fd < 0)
-        {
-            throw std::runtime_error("cannot create the benchmark file");
-        }
-        ::close(fd);
-        path_ = pattern;
-        std::ofstream(path_, std::ios::binary).write(Content().data(), kFileSize);
-    }
-    ~BenchFile() { std::remove(path_.c_str()); }
-
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
+    std::ofstream out(path, std::ios::binary);
+    out.write(Content().data(), kFileSize);
+    return bool(out);
+}
 
 const std::string* benchFilePath = nullptr;
 
@@ -104,10 +84,6 @@ BENCHMARK(MemcpyBaseline)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    const BenchFile file;
-    benchFilePath = &file.Path();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarksOnFile(argc, argv, "mapped-read", WriteContent, benchFilePath);
     return 0;
 }

@@ -5,11 +5,11 @@
 // bench_periodic [SECONDS]   (default 10)
 
 #include "Utils/UtilsThreading/PeriodicCallback.h"
+#include "bench/SecondsArgument.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <thread>
@@ -79,12 +79,9 @@ std::vector<Clock::time_point> SleepLoop(Clock::time_point start, Clock::time_po
 
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    if (seconds <= 0)
-    {
-        std::fprintf(stderr, "usage: %s [SECONDS]\n", argv[0]);
+    const int seconds = SecondsArgument(argc, argv);
+    if (seconds == 0)
         return 2;
-    }
     const auto duration = std::chrono::seconds(seconds);
     TickLog log;
     std::vector<Clock::time_point> baseline;

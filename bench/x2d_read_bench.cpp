@@ -5,6 +5,7 @@
 #include "FileIO/X2DIO/X2DExport.h"
 #include "FileIO/X2DIO/X2DImport.h"
 #include "FileIO/X2DIO/X2DImportImpl.h"
+#include "bench/BenchFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,9 +14,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
-#include <stdlib.h>
-#include <unistd.h>
 
 using namespace X2DIO;
 
@@ -49,54 +47,36 @@ VX2DCameraFrame MakeCameraFrame(std::uint32_t seed)
     return camera;
 }
 
-// The generated file, removed when the benchmark ends.
-class BenchFile
+VX2DHeaderDescription MakeHeader()
 {
-public:
-    BenchFile()
+    VX2DHeaderDescription header;
+    header.frameRate = 300.0;
+    header.cameras.resize(kCameras);
+    for (std::uint32_t camera = 0; camera < kCameras; ++camera)
     {
-        char pattern[] = "/tmp/brisel-x2d-read-XXXXXX";
-        const int fd = ::mkstemp(pattern);
-        if (fd < 0)
-            throw std::runtime_error("cannot create the benchmark file");
-        ::close(fd);
-        path_ = pattern;
-        if (!Write())
-            throw std::runtime_error("cannot write the benchmark file");
+        header.cameras[camera].identifier = std::int32_t(0x3000000 + camera);
+        header.cameras[camera].sensorWidth = 2048;
+        header.cameras[camera].sensorHeight = 1088;
     }
-    ~BenchFile() { std::remove(path_.c_str()); }
+    return header;
+}
 
-    const std::string& Path() const { return path_; }
-
-private:
-    bool Write() const
+bool WriteRecording(const std::string& path)
+{
+    VX2DExport writer;
+    if (!writer.Open(path, MakeHeader()))
+        return false;
+    for (std::uint32_t number = 0; number < kFrames; ++number)
     {
-        VX2DHeaderDescription header;
-        header.frameRate = 300.0;
-        header.cameras.resize(kCameras);
+        VX2DFrame frame;
+        frame.number = std::int32_t(number);
         for (std::uint32_t camera = 0; camera < kCameras; ++camera)
-        {
-            header.cameras[camera].identifier = std::int32_t(0x3000000 + camera);
-            header.cameras[camera].sensorWidth = 2048;
-            header.cameras[camera].sensorHeight = 1088;
-        }
-        VX2DExport writer;
-        if (!writer.Open(path_, header))
+            frame.cameras.push_back(MakeCameraFrame(number * kCameras + camera));
+        if (!writer.WriteFrame(frame))
             return false;
-        for (std::uint32_t number = 0; number < kFrames; ++number)
-        {
-            VX2DFrame frame;
-            frame.number = std::int32_t(number);
-            for (std::uint32_t camera = 0; camera < kCameras; ++camera)
-                frame.cameras.push_back(MakeCameraFrame(number * kCameras + camera));
-            if (!writer.WriteFrame(frame))
-                return false;
-        }
-        return writer.Close();
     }
-
-    std::string path_;
-};
+    return writer.Close();
+}
 
 const std::string* benchFilePath = nullptr;
 
@@ -218,11 +198,7 @@ BENCHMARK(MemcpyBaseline)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    const BenchFile file;
-    benchFilePath = &file.Path();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarksOnFile(argc, argv, "x2d-read", WriteRecording, benchFilePath);
     std::printf("ReadFrame: %.0f frames/s, %.1f MB/s, headroom %.2fx against %.0f frames/s; "
                 "memcpy of the same bytes: %.1f MB/s (%.0fx the reader)\n",
                 readRate.framesPerSecond, readRate.bytesPerSecond / 1e6,
