@@ -1,34 +1,17 @@
 // The shared container pieces read back what they write, and refuse what cannot be.
 
-#include "X1DTestFiles.h"
+#include "MappedBytesTest.h"
 
-#include "FileIO/BoundedReader.h"
-#include "FileIO/ByteWriter.h"
 #include "FileIO/IndexTable.h"
 #include "FileIO/RecordSchema.h"
-#include "Utils/UtilsIO/MemoryMappedStream.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-class RecordSchemaTest : public ::testing::Test
+class RecordSchemaTest : public VMappedBytesTest
 {
 protected:
-    // Maps what `writer` holds and reads it from the start.
-    VBoundedReader& Map(const VByteWriter& writer)
-    {
-        stream_.Close();
-        WriteFileBytes(path_, writer.GetBytes());
-        EXPECT_TRUE(stream_.Open(path_));
-        reader_.Rewind();
-        return reader_;
-    }
-
-    VTempDir dir_;
-    std::string path_ = dir_.Path("records.bin");
-    UtilsIO::VMemoryMappedFileReadOnly stream_{1, 2};
-    VBoundedReader reader_{stream_};
     VByteWriter writer_;
 };
 
@@ -38,7 +21,7 @@ TEST_F(RecordSchemaTest, FormatInfoRoundTripKeepsExtraBytes)
                                  {{0x11, 3, {0, 0, 0x80, 0x3F}}, {0x12, -1, {}}}};
     RecordSchema::WriteFormatInfo(writer_, format);
     VDataFormatInfo read;
-    ASSERT_TRUE(RecordSchema::ReadFormatInfo(Map(writer_), read));
+    ASSERT_TRUE(RecordSchema::ReadFormatInfo(ReaderOver(writer_), read));
     EXPECT_EQ(read.identifier, format.identifier);
     ASSERT_EQ(read.fields.size(), 2u);
     EXPECT_EQ(read.fields[0].extra, format.fields[0].extra);
@@ -53,12 +36,12 @@ TEST_F(RecordSchemaTest, FormatInfoRefusesImpossibleCountsAndSizes)
     writer_.PutInt32(0x7FFFFFFF);
     writer_.PutFill(0, 40);
     VDataFormatInfo read;
-    EXPECT_FALSE(RecordSchema::ReadFormatInfo(Map(writer_), read));
+    EXPECT_FALSE(RecordSchema::ReadFormatInfo(ReaderOver(writer_), read));
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::CountTooLarge);
 
     writer_.Clear();
     RecordSchema::WriteFormatInfo(writer_, {1, {{0x11, -2, {}}}});
-    EXPECT_FALSE(RecordSchema::ReadFormatInfo(Map(writer_), read));
+    EXPECT_FALSE(RecordSchema::ReadFormatInfo(ReaderOver(writer_), read));
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::InvalidLength);
 
     writer_.Clear();
@@ -67,7 +50,7 @@ TEST_F(RecordSchemaTest, FormatInfoRefusesImpossibleCountsAndSizes)
     writer_.PutInt16(0x11);
     writer_.PutInt32(4);
     writer_.PutUInt32(0x7FFFFFFF); // extra bytes the file does not have
-    EXPECT_FALSE(RecordSchema::ReadFormatInfo(Map(writer_), read));
+    EXPECT_FALSE(RecordSchema::ReadFormatInfo(ReaderOver(writer_), read));
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::PastFileEnd);
 }
 
@@ -76,7 +59,7 @@ TEST_F(RecordSchemaTest, SkipRuleUsesTheFixedSizeOrTheFieldsOwnLength)
     writer_.PutFill(1, 3);
     RecordSchema::WriteStringField(writer_, "eleven char");
     writer_.PutInt32(3); // a variable field may not be shorter than its length
-    VBoundedReader& reader = Map(writer_);
+    VBoundedReader& reader = ReaderOver(writer_);
     ASSERT_TRUE(RecordSchema::SkipField(reader, {1, 3, {}}));
     ASSERT_TRUE(RecordSchema::SkipField(reader, {2, -1, {}}));
     EXPECT_EQ(reader.Tell(), 3u + 4u + 11u);
@@ -87,7 +70,7 @@ TEST_F(RecordSchemaTest, SkipRuleUsesTheFixedSizeOrTheFieldsOwnLength)
 TEST_F(RecordSchemaTest, LimitScopeSeparatesRecordEndFromFileEnd)
 {
     writer_.PutFill(7, 20);
-    VBoundedReader& reader = Map(writer_);
+    VBoundedReader& reader = ReaderOver(writer_);
     std::string text;
     {
         VBoundedReader::VLimitScope record(reader, 8);
@@ -113,7 +96,7 @@ TEST_F(RecordSchemaTest, StringFieldRoundTripAndLengthBeyondRecord)
 {
     RecordSchema::WriteStringField(writer_, "Gridlark 1");
     RecordSchema::WriteStringField(writer_, "");
-    VBoundedReader& reader = Map(writer_);
+    VBoundedReader& reader = ReaderOver(writer_);
     std::string first, second = "x";
     ASSERT_TRUE(RecordSchema::ReadStringField(reader, first));
     ASSERT_TRUE(RecordSchema::ReadStringField(reader, second));
@@ -137,7 +120,7 @@ TEST_F(RecordSchemaTest, IndexTableOffsetsOfBothWidths)
     table.Append(7, std::int64_t(1) << 40);
     table.Write(writer_);
 
-    VBoundedReader& reader = Map(writer_);
+    VBoundedReader& reader = ReaderOver(writer_);
     VIndexTable read;
     read.SetOffsets64(false);
     ASSERT_TRUE(read.Read(reader));
@@ -165,7 +148,7 @@ TEST_F(RecordSchemaTest, RebuildStopsAtOtherTagsBadLengthsAndTruncatedFrames)
     frame(0, 3, 3);
     frame(-1, 3, 4);
     VIndexTable table;
-    table.Rebuild(Map(writer_), 0);
+    table.Rebuild(ReaderOver(writer_), 0);
     std::vector<std::int32_t> numbers;
     table.GetFrameNumbers(numbers);
     EXPECT_EQ(numbers, (std::vector<std::int32_t>{1, 2}));
@@ -173,13 +156,13 @@ TEST_F(RecordSchemaTest, RebuildStopsAtOtherTagsBadLengthsAndTruncatedFrames)
     writer_.Clear();
     frame(-1, 2, 1);
     RecordSchema::WriteRecordMarker(writer_, {-1, -10, 2});
-    table.Rebuild(Map(writer_), 0);
+    table.Rebuild(ReaderOver(writer_), 0);
     EXPECT_EQ(table.GetCount(), 1u) << "a negative length ends the scan";
 
     writer_.Clear();
     frame(-1, 2, 1);
     RecordSchema::WriteRecordMarker(writer_, {-1, 100, 2});
-    table.Rebuild(Map(writer_), 0);
+    table.Rebuild(ReaderOver(writer_), 0);
     EXPECT_EQ(table.GetCount(), 1u) << "a frame running past the file is not indexed";
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::None);
 }

@@ -1,3 +1,4 @@
+#include "ReaderErrors.h"
 #include "X1DTestFiles.h"
 
 #include "FileIO/X1DImport.h"
@@ -10,9 +11,7 @@ namespace
 {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-const char* const kNoIndexTable = "Could not find the index table in the file.";
-const char* const kNoFrames = "Invalid file header (number of frames).";
+using namespace ReaderErrors;
 
 class X1DImportTest : public ::testing::Test
 {

@@ -11,6 +11,7 @@
 
 using BriselTest::BigEndianWords;
 using BriselTest::ChildProcess;
+using BriselTest::ExitCodeOf;
 using BriselTest::UdpTestSocket;
 using namespace std::chrono_literals;
 
@@ -27,13 +28,6 @@ constexpr std::chrono::seconds kGenerous{30};
 std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments)
 {
     return std::make_unique<ChildProcess>(BRISELCL_PATH, arguments);
-}
-
-int ExitCodeOf(std::optional<int> status)
-{
-    if (!status || !WIFEXITED(*status))
-        return -1;
-    return WEXITSTATUS(*status);
 }
 
 // Starts briselCL for 127.0.0.1 with the HAL at 127.0.0.2 and waits until it runs.

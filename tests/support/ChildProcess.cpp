@@ -134,11 +134,27 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds timeout)
     return status_;
 }
 
+int ExitCodeOf(std::optional<int> status)
+{
+    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+}
+
+ProgramOutcome Finish(ChildProcess& process, std::chrono::milliseconds timeout)
+{
+    const int exitCode = ExitCodeOf(process.WaitForExit(timeout));
+    return {exitCode, process.Output(), process.Error()};
+}
+
+ProgramOutcome RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          std::chrono::milliseconds timeout)
+{
+    ChildProcess process(program, arguments);
+    return Finish(process, timeout);
+}
+
 int RunCommand(const std::string& commandLine)
 {
     const int status = std::system(commandLine.c_str());
-    if (status < 0 || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    return status < 0 ? -1 : ExitCodeOf(status);
 }
 } // namespace BriselTest

@@ -53,6 +53,23 @@ private:
     std::optional<int> status_;
 };
 
+// The exit code of a child that exited, or -1 when it was killed or has not ended.
+int ExitCodeOf(std::optional<int> status);
+
+// What a program left when it ended: its exit code as ExitCodeOf gives it, and all it wrote.
+struct ProgramOutcome
+{
+    int exitCode;
+    std::string output;
+    std::string error;
+};
+
+// Waits up to `timeout` for `process` to end.
+ProgramOutcome Finish(ChildProcess& process, std::chrono::milliseconds timeout);
+// Runs `program` with `arguments` and waits up to `timeout` for it to end.
+ProgramOutcome RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          std::chrono::milliseconds timeout);
+
 // Runs a shell command line; its exit code, or -1 when it could not be run.
 int RunCommand(const std::string& commandLine);
 } // namespace BriselTest

@@ -2,6 +2,7 @@
 // with: older and newer versions, unknown fields and sections, missing index table or frame
 // information, disagreeing frame counts, blocks that overrun their camera record.
 
+#include "../ReaderErrors.h"
 #include "X2DTestFiles.h"
 
 #include "FileIO/X2DIO/X2DImportImpl.h"
@@ -17,9 +18,8 @@ namespace
 {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using namespace ReaderErrors;
 
-const char* const kNoIndexTable = "Could not find the index table in the file.";
-const char* const kNoFrames = "Invalid file header (number of frames).";
 const char* const kWrongLength = "Corrupt file (index table wrong length).";
 
 class X2DImportTest : public ::testing::Test

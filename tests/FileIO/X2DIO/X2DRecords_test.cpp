@@ -1,16 +1,13 @@
 // The X2D records decoded on their own: fixed-point centroid fields, greyscale blob lines, the
 // camera list's window text and the start timecode.
 
-#include "../X1DTestFiles.h"
+#include "../MappedBytesTest.h"
 
-#include "FileIO/BoundedReader.h"
-#include "FileIO/ByteWriter.h"
 #include "FileIO/X2DIO/CameraInfoHeader.h"
 #include "FileIO/X2DIO/DataHolderCentroidSet.h"
 #include "FileIO/X2DIO/DataHolderGreyscaleBlobSet.h"
 #include "FileIO/X2DIO/Timecode.h"
 #include "FileIO/X2DIO/ValueCodec.h"
-#include "Utils/UtilsIO/MemoryMappedStream.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,23 +20,8 @@ namespace
 {
 using ::testing::ElementsAre;
 
-// Decodes bytes written to a file, the way the reader meets them.
-class X2DRecordTest : public ::testing::Test
+class X2DRecordTest : public VMappedBytesTest
 {
-protected:
-    VBoundedReader& ReaderOver(const VByteWriter& bytes)
-    {
-        stream_.Close();
-        WriteFileBytes(path_, bytes.GetBytes());
-        EXPECT_TRUE(stream_.Open(path_));
-        reader_.Rewind();
-        return reader_;
-    }
-
-    VTempDir dir_;
-    std::string path_ = dir_.Path("record.bin");
-    UtilsIO::VMemoryMappedFileReadOnly stream_{1, 2};
-    VBoundedReader reader_{stream_};
 };
 
 VDataFormatInfo CentroidFormat(std::int32_t size, double scale)

@@ -1,12 +1,14 @@
 #include "Utils/UtilsIO/FileLockReport.h"
 #include "Utils/UtilsIO/MemoryMappedStream.h"
-#include "tests/Utils/UtilsIO/TempDirectory.h"
 #include "tests/diagnostics/StderrCapture.h"
+#include "tests/support/TempDirectory.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <unistd.h>
+
+using BriselTest::TempDirectory;
 
 namespace
 {
@@ -50,7 +52,7 @@ TEST(FileLockReportTest, ScanFindsTheProcessHoldingTheFileOnly)
 
     EXPECT_EQ(UtilsIO::FindProcessesHoldingFile(held), std::vector<std::string>{OwnImagePath()});
     EXPECT_TRUE(UtilsIO::FindProcessesHoldingFile(free).empty());
-    EXPECT_TRUE(UtilsIO::FindProcessesHoldingFile(directory.File("missing")).empty());
+    EXPECT_TRUE(UtilsIO::FindProcessesHoldingFile(directory.Path("missing")).empty());
 }
 
 TEST(FileLockReportTest, FailedOpenOfAHeldPathLogsItsHolder)

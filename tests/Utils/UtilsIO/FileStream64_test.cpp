@@ -1,11 +1,12 @@
 #include "Utils/UtilsIO/InputFileStream64.h"
 #include "Utils/UtilsIO/OutputFileStream64.h"
-#include "tests/Utils/UtilsIO/TempDirectory.h"
+#include "tests/Utils/UtilsIO/PatternBytes.h"
+#include "tests/support/TempDirectory.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
+using BriselTest::ReadFileBytes;
+using BriselTest::TempDirectory;
 using UtilsIO::fstream64;
 using UtilsIO::ifstream64;
 using UtilsIO::ofstream64;
@@ -14,12 +15,6 @@ namespace
 {
 
 constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
-
-std::vector<std::uint8_t> FileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<std::uint8_t> ReadBytes(ifstream64& in, std::uint64_t length)
 {
@@ -38,7 +33,7 @@ protected:
 
 TEST_F(FileStream64Test, RoundTripAcrossBufferBoundaries)
 {
-    const std::string path = directory_.File("copy.bin");
+    const std::string path = directory_.Path("copy.bin");
     const std::vector<std::uint8_t> bytes = PatternBytes(0, size_);
     ofstream64 out(1);
     ASSERT_TRUE(out.Open(path));
@@ -48,7 +43,7 @@ TEST_F(FileStream64Test, RoundTripAcrossBufferBoundaries)
     }
     EXPECT_EQ(out.Tell(), size_);
     ASSERT_TRUE(out.Close());
-    EXPECT_EQ(FileBytes(path), bytes);
+    EXPECT_EQ(ReadFileBytes(path), bytes);
 
     ifstream64 in(1);
     ASSERT_TRUE(in.Open(path));
@@ -121,7 +116,7 @@ TEST_F(FileStream64Test, StreamsWithoutAFileRefuseEverything)
 {
     ifstream64 in(1);
     std::uint8_t byte = 0;
-    EXPECT_FALSE(in.Open(directory_.File("missing.bin")));
+    EXPECT_FALSE(in.Open(directory_.Path("missing.bin")));
     EXPECT_FALSE(in.IsGood());
     EXPECT_FALSE(in.Read(&byte, 1));
     EXPECT_FALSE(in.Seek(0));
@@ -130,14 +125,14 @@ TEST_F(FileStream64Test, StreamsWithoutAFileRefuseEverything)
     EXPECT_EQ(in.GetFlags(), fstream64::kFailed);
 
     ofstream64 out(1);
-    EXPECT_FALSE(out.Open(directory_.File("no/such/folder.bin")));
+    EXPECT_FALSE(out.Open(directory_.Path("no/such/folder.bin")));
     EXPECT_FALSE(out.Flush());
     EXPECT_FALSE(out.Close());
 }
 
 TEST_F(FileStream64Test, SeekBackPatchesAHeaderField)
 {
-    const std::string path = directory_.File("patched.bin");
+    const std::string path = directory_.Path("patched.bin");
     const std::vector<std::uint8_t> body = PatternBytes(100, 2 * kMiB + 5);
     const std::vector<std::uint8_t> field = {0xDE, 0xAD, 0xBE, 0xEF};
     ofstream64 out(1);
@@ -152,7 +147,7 @@ TEST_F(FileStream64Test, SeekBackPatchesAHeaderField)
     std::vector<std::uint8_t> expected(16, 0);
     std::copy(field.begin(), field.end(), expected.begin() + 4);
     expected.insert(expected.end(), body.begin(), body.end());
-    EXPECT_EQ(FileBytes(path), expected);
+    EXPECT_EQ(ReadFileBytes(path), expected);
 }
 
 TEST(FileStream64ErrorTest, FailedWritesAreReportedByFlushAndClose)

@@ -1,13 +1,15 @@
 #include "Utils/UtilsIO/MemoryMappedFileImpl.h"
 #include "Utils/UtilsIO/MemoryMappedStream.h"
 #include "Utils/UtilsIO/OutputFileStream64.h"
-#include "tests/Utils/UtilsIO/TempDirectory.h"
+#include "tests/Utils/UtilsIO/PatternBytes.h"
 #include "tests/diagnostics/StderrCapture.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
 
+using BriselTest::TempDirectory;
 using UtilsIO::VMemoryMappedFileReadOnly;
 
 namespace
@@ -141,7 +143,7 @@ TEST_F(MappedStreamTest, OpenAndCloseFollowTheStreamState)
     EXPECT_FALSE(stream.Close());
     EXPECT_FALSE(stream.Seek(0));
     EXPECT_EQ(stream.Read(1, &byte), 0u);
-    EXPECT_FALSE(stream.Open(directory_.File("missing.bin")));
+    EXPECT_FALSE(stream.Open(directory_.Path("missing.bin")));
     EXPECT_FALSE(stream.Open(directory_.Path())) << "a directory is not a trial file";
 
     ASSERT_TRUE(stream.Open(path_));
@@ -160,7 +162,7 @@ TEST_F(MappedStreamTest, OpenAndCloseFollowTheStreamState)
 TEST(MappedStreamLargeFileTest, SparseFileOverFourGiBReadsBackAtHighOffsets)
 {
     TempDirectory directory;
-    const std::string path = directory.File("large.bin");
+    const std::string path = directory.Path("large.bin");
     const std::uint64_t high = 5 * kGiB;
     {
         UtilsIO::ofstream64 out(1);

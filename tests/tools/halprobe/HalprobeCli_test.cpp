@@ -6,61 +6,45 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 using BriselTest::BigEndianWords;
 using BriselTest::ChildProcess;
+using BriselTest::Finish;
+using BriselTest::ProgramOutcome;
 using BriselTest::UdpTestSocket;
 using testing::HasSubstr;
 using namespace std::chrono_literals;
 
 namespace
 {
-struct Outcome
-{
-    int exitCode;
-    std::string output;
-    std::string error;
-};
-
-int ExitCodeOf(std::optional<int> status)
-{
-    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
-}
-
-Outcome Finish(ChildProcess& process)
-{
-    const int exitCode = ExitCodeOf(process.WaitForExit(10s));
-    return {exitCode, process.Output(), process.Error()};
-}
+constexpr auto kExitTimeout = 10s;
 
 const std::string kTranscript = "FakeLumeDevice\n"
                                 "> setframe 10\nok:setframe 10\n"
                                 "> syncmode master\nok:syncmode master\n";
 
 // Serves one session: greeting, then "ok:" and each line without its line end.
-Outcome Converse(TestSessionServer& device, ChildProcess& session)
+ProgramOutcome Converse(TestSessionServer& device, ChildProcess& session)
 {
     EXPECT_TRUE(device.Accept(5s)) << session.Error();
     device.AnswerInBackground([](const std::string& line)
                               { return "ok:" + line.substr(0, line.find_last_not_of("\r") + 1); });
-    return Finish(session);
+    return Finish(session, kExitTimeout);
 }
 
-Outcome Halprobe(const std::vector<std::string>& arguments)
+ProgramOutcome Halprobe(const std::vector<std::string>& arguments)
 {
-    ChildProcess process(HALPROBE_PATH, arguments);
-    return Finish(process);
+    return BriselTest::RunProgram(HALPROBE_PATH, arguments, kExitTimeout);
 }
 } // namespace
 
 TEST(HalprobeCli, HelpListsTheCommandsAndEachCommandHasItsOwn)
 {
-    const Outcome help = Halprobe({"--help"});
+    const ProgramOutcome help = Halprobe({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* command : {"list", "send", "session", "listen"})
         EXPECT_THAT(help.output, HasSubstr("  " + std::string(command) + " "));
-    const Outcome sendHelp = Halprobe({"send", "--help"});
+    const ProgramOutcome sendHelp = Halprobe({"send", "--help"});
     EXPECT_EQ(sendHelp.exitCode, 0);
     EXPECT_THAT(sendHelp.output, HasSubstr("Usage: halprobe send --hal IP --to IP COMMAND"));
 }
@@ -68,8 +52,8 @@ TEST(HalprobeCli, HelpListsTheCommandsAndEachCommandHasItsOwn)
 TEST(HalprobeCli, SendPutsTheCommandOnTheWire)
 {
     UdpTestSocket device("127.0.0.1", 8666);
-    const Outcome run = Halprobe({"send", "--hal", "127.0.0.2", "--to", "127.0.0.1", "master",
-                                  "0x02000006", "59.94", "--surrogate"});
+    const ProgramOutcome run = Halprobe({"send", "--hal", "127.0.0.2", "--to", "127.0.0.1",
+                                         "master", "0x02000006", "59.94", "--surrogate"});
     EXPECT_EQ(run.exitCode, 0) << run.error;
     EXPECT_EQ(device.Receive(2s), BigEndianWords({0x00030005, 0x02000006, 1, 59, 940, 0}));
     EXPECT_EQ(
@@ -106,7 +90,7 @@ TEST(HalprobeCli, MistakesEndWithAMessageAndAnExitCode)
     };
     for (const auto& expected : cases)
     {
-        const Outcome run = Halprobe(expected.arguments);
+        const ProgramOutcome run = Halprobe(expected.arguments);
         EXPECT_EQ(run.exitCode, expected.exitCode) << expected.message;
         EXPECT_THAT(run.error, HasSubstr(expected.message));
     }
@@ -120,7 +104,7 @@ TEST(HalprobeCli, ListShowsEachAnnouncedDevice)
     device.SendTo("127.0.0.2", 8570,
                   BigEndianWords(
                       {0x00040006, 0x7F000001, 2, 0x06000008, 0x00003700, 0x00060000, 0x02000006}));
-    const Outcome run = Finish(list);
+    const ProgramOutcome run = Finish(list, kExitTimeout);
     EXPECT_EQ(run.exitCode, 0) << run.error;
     EXPECT_THAT(run.output, testing::ContainsRegex(
                                 "0x02000006 \\(33554438\\) +network box +6 +127\\.0\\.0\\.1"));
@@ -143,7 +127,7 @@ TEST(HalprobeCli, SessionRunsCommandsFromItsArguments)
     TestSessionServer device("127.0.0.1", 9001);
     ChildProcess session(HALPROBE_PATH, {"session", "--device", "127.0.0.1", "--port", "9001",
                                          "setframe 10", "syncmode master"});
-    const Outcome run = Converse(device, session);
+    const ProgramOutcome run = Converse(device, session);
     EXPECT_EQ(run.exitCode, 0) << run.error;
     EXPECT_EQ(run.output, kTranscript);
 }
@@ -155,7 +139,7 @@ TEST(HalprobeCli, SessionReadsCommandsFromStandardInputSkippingBlankLines)
                          {"-c", "printf 'setframe 10\\n\\n \\r\\nsyncmode master\\r\\n' | " +
                                     std::string(HALPROBE_PATH) +
                                     " session --device 127.0.0.1 --port 9001"});
-    const Outcome run = Converse(device, session);
+    const ProgramOutcome run = Converse(device, session);
     EXPECT_EQ(run.exitCode, 0) << run.error;
     EXPECT_EQ(run.output, kTranscript);
 }

@@ -5,12 +5,11 @@
 
 #include "FileIO/X1DImport.h"
 #include "FileIO/X2DIO/X2DImport.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 
 using namespace TrialTool;
 
@@ -19,16 +18,7 @@ namespace
 class SynthesizerTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "trialtool_test.XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string dir_;
+    BriselTest::TempDirectory dir_;
 };
 
 std::int16_t LittleEndianValue(const VAnalogueBlockView& block, std::size_t index)
@@ -52,9 +42,9 @@ TEST_F(SynthesizerTest, AnalogueChannelsAreSinesThatRunOnAcrossFrames)
     options.channels = 3;
     options.samples = 20;
     options.frames = 5;
-    ASSERT_TRUE(X1DSynthesizer(options).Write(dir_ + "/sine.x1d"));
+    ASSERT_TRUE(X1DSynthesizer(options).Write(dir_.Path("sine.x1d")));
     VX1DImport reader;
-    ASSERT_TRUE(reader.Open(dir_ + "/sine.x1d"));
+    ASSERT_TRUE(reader.Open(dir_.Path("sine.x1d")));
     std::vector<std::int32_t> numbers;
     reader.GetFrameNumbers(numbers);
     EXPECT_EQ(numbers, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
@@ -97,9 +87,9 @@ TEST_F(SynthesizerTest, CameraItemsReadBackAsWrittenAndStayOnTheSensor)
     options.sensorWidth = 640;
     options.sensorHeight = 480;
     const X2DSynthesizer synthesizer(options);
-    ASSERT_TRUE(synthesizer.Write(dir_ + "/cameras.x2d"));
+    ASSERT_TRUE(synthesizer.Write(dir_.Path("cameras.x2d")));
     X2DIO::VX2DImport reader;
-    ASSERT_TRUE(reader.Open(dir_ + "/cameras.x2d", true));
+    ASSERT_TRUE(reader.Open(dir_.Path("cameras.x2d"), true));
     EXPECT_EQ(reader.GetCameraName(1), "lume:1002");
 
     auto centroids = Entries<X2DIO::CentroidSet>(2);

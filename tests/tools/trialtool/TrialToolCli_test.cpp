@@ -1,6 +1,7 @@
 // Runs the trialtool program itself, as a user would.
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,50 +11,30 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sys/wait.h>
 
-using BriselTest::ChildProcess;
+using BriselTest::ProgramOutcome;
 using testing::HasSubstr;
 using testing::Not;
 using namespace std::chrono_literals;
 
 namespace
 {
-struct Outcome
+ProgramOutcome Trialtool(const std::vector<std::string>& arguments)
 {
-    int exitCode;
-    std::string output;
-    std::string error;
-};
-
-Outcome Trialtool(const std::vector<std::string>& arguments)
-{
-    ChildProcess process(TRIALTOOL_PATH, arguments);
-    const std::optional<int> status = process.WaitForExit(30s);
-    const int exitCode = status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
-    return {exitCode, process.Output(), process.Error()};
+    return BriselTest::RunProgram(TRIALTOOL_PATH, arguments, 30s);
 }
 
 class TrialToolCli : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "trialtool_cli.XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Path(const std::string& name) const { return dir_.Path(name); }
 
     // Runs a make command that must succeed and gives the file it wrote.
     std::string Make(const std::string& name, std::vector<std::string> options)
     {
         const std::string kind = name.substr(name.size() - 3);
         options.insert(options.begin(), {"make-" + kind, Path(name)});
-        const Outcome made = Trialtool(options);
+        const ProgramOutcome made = Trialtool(options);
         EXPECT_EQ(made.exitCode, 0) << made.error;
         return Path(name);
     }
@@ -65,7 +46,7 @@ protected:
         return Path(name);
     }
 
-    std::string dir_;
+    BriselTest::TempDirectory dir_;
 };
 
 std::string LittleEndianHex(std::int16_t value)
@@ -86,12 +67,12 @@ std::size_t Occurrences(const std::string& text, const std::string& part)
 
 TEST_F(TrialToolCli, HelpNamesEveryCommandAndEachCommandHasItsOwn)
 {
-    const Outcome help = Trialtool({"--help"});
+    const ProgramOutcome help = Trialtool({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* command : {"info", "dump", "make-x2d", "make-x1d"})
     {
         EXPECT_THAT(help.output, HasSubstr("  " + std::string(command) + " "));
-        const Outcome own = Trialtool({command, "--help"});
+        const ProgramOutcome own = Trialtool({command, "--help"});
         EXPECT_EQ(own.exitCode, 0);
         EXPECT_THAT(own.output, HasSubstr("Usage: trialtool " + std::string(command)));
     }
@@ -125,7 +106,7 @@ TEST_F(TrialToolCli, MistakesEndWithOneLineAndExitCode2)
     };
     for (const auto& mistake : cases)
     {
-        const Outcome run = Trialtool(mistake.arguments);
+        const ProgramOutcome run = Trialtool(mistake.arguments);
         const std::string command = mistake.arguments.empty() ? "" : mistake.arguments[0];
         EXPECT_EQ(run.exitCode, 2) << command << ": " << run.error;
         EXPECT_THAT(run.error, HasSubstr(mistake.message));
@@ -138,7 +119,7 @@ TEST_F(TrialToolCli, InfoDescribesTheAnalogueDevices)
 {
     const std::string file = Make(
         "analogue.x1d", {"--devices", "3", "--channels", "2", "--frames", "7", "--version", "1"});
-    const Outcome info = Trialtool({"info", file});
+    const ProgramOutcome info = Trialtool({"info", file});
     EXPECT_EQ(info.exitCode, 0) << info.error;
     EXPECT_THAT(info.output, HasSubstr("kind: X1D\nversion: 1\ndevices: 3\n"));
     EXPECT_THAT(info.output, HasSubstr("device 2: source set 33554435, names \"Analogue 3\" / "
@@ -152,7 +133,7 @@ TEST_F(TrialToolCli, DumpShowsTheSineSamplesChannelByChannel)
 {
     const std::string file =
         Make("sine.x1d", {"--devices", "1", "--channels", "2", "--samples", "4"});
-    const Outcome dump = Trialtool({"dump", file, "--frame", "3"});
+    const ProgramOutcome dump = Trialtool({"dump", file, "--frame", "3"});
     EXPECT_EQ(dump.exitCode, 0) << dump.error;
     // Frame 3 holds samples 8 to 11; channel c completes c + 1 cycles in 400 samples.
     std::string expected;
@@ -174,7 +155,7 @@ TEST_F(TrialToolCli, InfoDescribesTheCamerasRateAndTimecode)
     const std::string file =
         Make("cameras.x2d", {"--cameras", "2", "--type", "PELLAR_MOCAP_VGA", "--sensor", "640x480",
                              "--rate", "120", "--frames", "12", "--timecode", "10 0 0 0 0 0 1 1"});
-    const Outcome info = Trialtool({"info", file});
+    const ProgramOutcome info = Trialtool({"info", file});
     EXPECT_EQ(info.exitCode, 0) << info.error;
     EXPECT_THAT(info.output, HasSubstr("kind: X2D\nversion: 3\ncameras: 2\n"));
     EXPECT_THAT(info.output, HasSubstr("camera 1: identifier 1002, name lume:1002, type "
@@ -189,14 +170,14 @@ TEST_F(TrialToolCli, InfoDescribesTheCamerasRateAndTimecode)
 TEST_F(TrialToolCli, AStartTimecodeThatCannotBeIsStoredWithAWarning)
 {
     const std::string out = Path("late.x2d");
-    const Outcome made = Trialtool(
+    const ProgramOutcome made = Trialtool(
         {"make-x2d", out, "--frames", "2", "--version", "2", "--timecode", "25 0 0 0 0 0 0 1"});
     EXPECT_EQ(made.exitCode, 0) << made.error;
     EXPECT_THAT(made.error, HasSubstr("warning: the start timecode \"25 0 0 0 0 0 0 1\""));
-    const Outcome info = Trialtool({"info", out});
+    const ProgramOutcome info = Trialtool({"info", out});
     EXPECT_THAT(info.output, HasSubstr("version: 2\n"));
     EXPECT_THAT(info.output, HasSubstr("start timecode valid: no\n"));
-    const Outcome none = Trialtool({"info", Make("plain.x2d", {"--frames", "2"})});
+    const ProgramOutcome none = Trialtool({"info", Make("plain.x2d", {"--frames", "2"})});
     EXPECT_THAT(none.output, HasSubstr("start timecode valid: no\n"));
 }
 
@@ -204,8 +185,8 @@ TEST_F(TrialToolCli, DumpShowsEveryCamerasItems)
 {
     const std::string file = Make("items.x2d", {"--cameras", "2", "--centroids", "5", "--tracks",
                                                 "3", "--blobs", "2", "--edges", "1"});
-    const Outcome first = Trialtool({"dump", file, "--frame", "1"});
-    const Outcome later = Trialtool({"dump", file, "--frame", "40"});
+    const ProgramOutcome first = Trialtool({"dump", file, "--frame", "1"});
+    const ProgramOutcome later = Trialtool({"dump", file, "--frame", "40"});
     EXPECT_EQ(later.exitCode, 0) << later.error;
     EXPECT_THAT(later.output, HasSubstr("frame 40: 2 cameras\ncamera 0 lume:1001\n"));
     EXPECT_THAT(later.output, HasSubstr("camera 1 lume:1002\n"));
@@ -229,12 +210,12 @@ TEST_F(TrialToolCli, ATruncatedFileIsReportedNotFatal)
         for (const std::vector<std::string>& command :
              {std::vector<std::string>{"info", file}, {"dump", file, "--frame", "1"}})
         {
-            const Outcome run = Trialtool(command);
+            const ProgramOutcome run = Trialtool(command);
             EXPECT_EQ(run.exitCode, 1) << file;
             EXPECT_THAT(run.error, HasSubstr("cannot open '" + file + "' as X"));
             EXPECT_THAT(run.error, HasSubstr("\n  Corrupt file"));
         }
-    const Outcome neither = Trialtool({"info", Truncated(cameras, 30, "cut.bin")});
+    const ProgramOutcome neither = Trialtool({"info", Truncated(cameras, 30, "cut.bin")});
     EXPECT_EQ(neither.exitCode, 1);
     EXPECT_THAT(neither.error, HasSubstr("as X2D"));
     EXPECT_THAT(neither.error, HasSubstr("as X1D"));
@@ -243,7 +224,7 @@ TEST_F(TrialToolCli, ATruncatedFileIsReportedNotFatal)
 TEST_F(TrialToolCli, AFrameTheFileDoesNotHoldIsReported)
 {
     const std::string file = Make("short.x1d", {"--frames", "3"});
-    const Outcome run = Trialtool({"dump", file, "--frame", "4"});
+    const ProgramOutcome run = Trialtool({"dump", file, "--frame", "4"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.error, HasSubstr("cannot read frame 4 of '" + file + "'"));
 }
@@ -262,7 +243,7 @@ TEST_F(TrialToolCli, ANameWithoutAKnownExtensionIsReadAsTheKindThatFits)
     {
         std::filesystem::copy_file(file.made, Path("recording.dat"),
                                    std::filesystem::copy_options::overwrite_existing);
-        const Outcome info = Trialtool({"info", Path("recording.dat")});
+        const ProgramOutcome info = Trialtool({"info", Path("recording.dat")});
         EXPECT_EQ(info.exitCode, 0) << info.error;
         EXPECT_THAT(info.output, HasSubstr(file.kind));
         EXPECT_EQ(info.error, "");
