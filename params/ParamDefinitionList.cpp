@@ -23,6 +23,12 @@ void VParamDefinitionList::GetQualifiedName(IString& out) const
     out.Assign((group_.Str() + " " + displayName_.Str()).c_str());
 }
 
+bool VParamDefinitionList::CanAddDefinitions() const
+{
+    std::lock_guard<std::mutex> lock(paramListsMutex_);
+    return paramLists_.empty();
+}
+
 IParamDefinition* VParamDefinitionList::AddDefinition(const IString& name,
                                                       const IString& displayName,
                                                       const IString& description,
@@ -76,7 +82,10 @@ VDestroyableHandle<IParamList> VParamDefinitionList::CreateParamList(const IStri
                                                                      IParamListHandler* handler)
 {
     auto* list = new VParamList(*this, name, displayName);
-    paramLists_.push_back(list);
+    {
+        std::lock_guard<std::mutex> lock(paramListsMutex_);
+        paramLists_.push_back(list);
+    }
     for (const auto& definition : definitions_)
         list->AppendParam(definition->CreateParam());
     if (handler)
@@ -106,12 +115,18 @@ void VParamDefinitionList::ForEachParamList(const ParamListVisitor& visitor, boo
 {
     if (!visit)
         return;
-    for (VParamList* list : std::vector<VParamList*>(paramLists_))
+    std::vector<VParamList*> lists;
+    {
+        std::lock_guard<std::mutex> lock(paramListsMutex_);
+        lists = paramLists_;
+    }
+    for (VParamList* list : lists)
         visitor(*list);
 }
 
 void VParamDefinitionList::OnParamListDestroyed(const VParamList& list)
 {
+    std::lock_guard<std::mutex> lock(paramListsMutex_);
     paramLists_.erase(std::remove(paramLists_.begin(), paramLists_.end(), &list),
                       paramLists_.end());
 }

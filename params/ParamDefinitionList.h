@@ -3,8 +3,10 @@
 // parameter lists of its devices. Definitions can be added only while no list made from
 // it exists; it opens again when the last of its lists is destroyed.
 //
-// Thread rules: thread-bound (the main thread builds the definition registries and
-// creates the devices' lists); no locks.
+// Thread rules: the main thread builds the definition registries, adds definitions and
+// creates the devices' lists. A list may be destroyed on any thread (the thread serving a
+// device can hold its last reference), so the record of the lists made from this one is
+// guarded by `paramListsMutex_`.
 
 #include "params/Destroyable.h"
 #include "params/Observed.h"
@@ -13,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class IParamDefinitionList;
@@ -79,7 +82,7 @@ public:
     void GetDescription(IString& out) const override { description_.CopyTo(out); }
     void GetGroup(IString& out) const override { group_.CopyTo(out); }
     void GetQualifiedName(IString& out) const override;
-    bool CanAddDefinitions() const override { return paramLists_.empty(); }
+    bool CanAddDefinitions() const override;
     IParamDefinition* AddDefinition(const IString& name, const IString& displayName,
                                     const IString& description, const IString& group,
                                     const IParamObject& prototype) override;
@@ -106,6 +109,7 @@ private:
     const VStringStd displayName_;
     const VStringStd description_;
     const VStringStd group_;
+    mutable std::mutex paramListsMutex_;
     std::vector<VParamList*> paramLists_;
     std::vector<std::unique_ptr<VParamDefinition>> definitions_;
     void* const userData_;

@@ -3,6 +3,7 @@
 #include "tests/params/ParamTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace ParamTest;
 
@@ -87,6 +88,24 @@ TEST_F(DefinitionListTest, DefinitionsFreezeWhileAListExists)
     }
     EXPECT_TRUE(definitions_.CanAddDefinitions());
     EXPECT_NE(Define(definitions_, "Late", VParamObjectInt(0)), nullptr);
+}
+
+// A device's last reference, and with it its list, can be released by the thread serving it
+// while the main thread makes or destroys the lists of other devices of the same type.
+TEST_F(DefinitionListTest, ListsOfOneTypeMayBeDestroyedOnSeveralThreadsAtOnce)
+{
+    constexpr int kRounds = 200;
+    std::vector<VDestroyableHandle<IParamList>> elsewhere;
+    for (int i = 0; i < kRounds; ++i)
+        elsewhere.push_back(definitions_.CreateParamList());
+    std::thread releaser([&] { elsewhere.clear(); });
+    for (int i = 0; i < kRounds; ++i)
+    {
+        VDestroyableHandle<IParamList> list = definitions_.CreateParamList();
+        EXPECT_FALSE(definitions_.CanAddDefinitions());
+    }
+    releaser.join();
+    EXPECT_TRUE(definitions_.CanAddDefinitions());
 }
 
 TEST_F(DefinitionListTest, ListHoldsOneDefaultParameterPerDefinitionInOrder)
