@@ -3,7 +3,7 @@
 #include "Framework/EventSystem/DeferredAction.h"
 #include "Framework/EventSystem/EventManagerQt.h"
 #include "app/ConsoleControl.h"
-#include "app/FakeDeviceManager.h"
+#include "devices/FakeDeviceManager.h"
 #include "net/AsioPostalService.h"
 #include "net/NetAddress.h"
 #include "params/ParamObjectTypes.h"

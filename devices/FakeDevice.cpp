@@ -1,7 +1,7 @@
 #include "devices/FakeDevice.h"
 
 #include "Framework/EventSystem/Invoke.h"
-#include "app/FakeDeviceManager.h"
+#include "devices/FakeDeviceManager.h"
 #include "devices/BroadcastCommand.h"
 #include "devices/DeviceTelnetConnection.h"
 #include "devices/FakeDeviceParameters.h"

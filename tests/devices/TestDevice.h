@@ -2,7 +2,7 @@
 // A small device class for tests and benchmarks: it records what the device base hands to
 // a device class and lets a test run code inside each frame step.
 
-#include "app/FakeDeviceManager.h"
+#include "devices/FakeDeviceManager.h"
 #include "devices/FakeDevice.h"
 
 #include <functional>

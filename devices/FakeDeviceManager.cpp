@@ -1,4 +1,4 @@
-#include "app/FakeDeviceManager.h"
+#include "devices/FakeDeviceManager.h"
 
 #include <cstdio>
 
