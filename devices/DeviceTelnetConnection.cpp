@@ -31,8 +31,15 @@ void VDeviceTelnetConnection::Close()
                       {
                           boost::system::error_code ignored;
                           self->acceptor_.close(ignored);
-                          self->socket_.close(ignored);
+                          self->CloseSocket();
                       });
+}
+
+// A write in progress ends with an error; the replies it leaves are dropped then.
+void VDeviceTelnetConnection::CloseSocket()
+{
+    boost::system::error_code ignored;
+    socket_.close(ignored);
 }
 
 // A port already in use leaves the device without a session; it still works otherwise.
@@ -75,9 +82,10 @@ void VDeviceTelnetConnection::StartRead()
 }
 
 // The HAL closing the session (or any read error) ends it: no further read is started.
+// A session closed because its client stopped reading ends the same way.
 void VDeviceTelnetConnection::OnRead(const boost::system::error_code& error, std::size_t count)
 {
-    if (error)
+    if (error || !socket_.is_open())
         return;
     const std::shared_ptr<VFakeDevice> device = device_.lock();
     if (!device)
@@ -91,7 +99,8 @@ void VDeviceTelnetConnection::OnRead(const boost::system::error_code& error, std
             AnswerLine(*device, chunk.substr(start, end - start));
         start = end + 1;
     }
-    StartRead();
+    if (socket_.is_open())
+        StartRead();
 }
 
 void VDeviceTelnetConnection::AnswerLine(VFakeDevice& device, std::string line)
@@ -102,10 +111,41 @@ void VDeviceTelnetConnection::AnswerLine(VFakeDevice& device, std::string line)
     Send(reply + kPrompt);
 }
 
-// Replies are written synchronously on the I/O thread; a failed write is left to the
-// next read to notice.
+// Queues one reply behind those not yet written; the replies that gather while one write is
+// in progress go out together in the next. A client that lets them pile up past the bound
+// is not reading: its session is closed rather than left to grow without end.
 void VDeviceTelnetConnection::Send(const std::string& text)
 {
-    boost::system::error_code ignored;
-    boost::asio::write(socket_, boost::asio::buffer(text), ignored);
+    if (!socket_.is_open())
+        return;
+    if (writing_.empty())
+    {
+        writing_ = text;
+        return Write();
+    }
+    if (writing_.size() + waiting_.size() + text.size() > kMaxQueuedBytes)
+        return CloseSocket();
+    waiting_ += text;
+}
+
+void VDeviceTelnetConnection::Write()
+{
+    boost::asio::async_write(socket_, boost::asio::buffer(writing_),
+                             [self = Self()](const boost::system::error_code& error, std::size_t)
+                             { self->OnWritten(error); });
+}
+
+// A failed write ends the session, as a failed read does.
+void VDeviceTelnetConnection::OnWritten(const boost::system::error_code& error)
+{
+    writing_.clear();
+    if (error)
+    {
+        CloseSocket();
+        waiting_.clear();
+        return;
+    }
+    writing_.swap(waiting_);
+    if (!writing_.empty())
+        Write();
 }

@@ -2,11 +2,15 @@
 // The HAL's command session with one device: a TCP listener on Port + 9000 that accepts
 // exactly one connection in its life, greets it, then answers every command line with the
 // device's reply and the prompt "\nDovudovi $". Each read is split into lines on its own:
-// nothing is carried over to the next read.
+// nothing is carried over to the next read. Replies are written asynchronously, so a
+// client that stops reading never holds up the I/O thread that every device shares; a
+// client whose unread replies grow past kMaxQueuedBytes has stopped reading and loses its
+// session.
 //
-// Thread rules: every socket operation runs on the postal service's I/O thread; OnCreated()
-// and Close() may be called from any thread and only post work to it, in order, so a
-// listener closed by one device life is gone before the next life's listener binds.
+// Thread rules: every socket operation and every field but `device_`, `ioService_` and
+// `port_` is thread-bound to the postal service's I/O thread; OnCreated() and Close() may be
+// called from any thread and only post work to it, in order, so a listener closed by one
+// device life is gone before the next life's listener binds.
 
 #include "devices/Shared.h"
 
@@ -24,6 +28,9 @@ class VDeviceTelnetConnection : public Qelt::VShared
 public:
     static constexpr const char* kPrompt = "\nDovudovi $";
     static constexpr std::size_t kReadSize = 4096;
+    // Replies the kernel could not take yet; far beyond what a client that reads its
+    // replies ever leaves unread.
+    static constexpr std::size_t kMaxQueuedBytes = 256 * 1024;
 
     VDeviceTelnetConnection(std::weak_ptr<VFakeDevice> device, boost::asio::io_context& ioService,
                             std::uint16_t port);
@@ -41,6 +48,9 @@ private:
     void OnRead(const boost::system::error_code& error, std::size_t count);
     void AnswerLine(VFakeDevice& device, std::string line);
     void Send(const std::string& text);
+    void Write();
+    void OnWritten(const boost::system::error_code& error);
+    void CloseSocket();
 
     std::weak_ptr<VFakeDevice> device_;
     boost::asio::io_context& ioService_;
@@ -48,4 +58,6 @@ private:
     boost::asio::ip::tcp::acceptor acceptor_;
     boost::asio::ip::tcp::socket socket_;
     std::array<char, kReadSize> buffer_{};
+    std::string writing_; // replies handed to the socket in one write
+    std::string waiting_; // replies that came while that write was in progress
 };

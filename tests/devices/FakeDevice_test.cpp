@@ -1,7 +1,7 @@
 // Devices of the test class on real loopback sockets, driven as the HAL drives them: over
 // their command sessions, with broadcast commands, and by their announcements.
 
-#include "tests/devices/TestRig.h"
+#include "tests/devices/DeviceTestSupport.h"
 #include "tests/support/QtTestLoop.h"
 #include "tools/halprobe/AnnouncementListener.h"
 #include "tools/halprobe/BroadcastSender.h"
@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
+using BriselTest::NextRecord;
+using BriselTest::OpenSession;
+using BriselTest::ParameterBecomes;
 using BriselTest::TestDevice;
 using BriselTest::TestRig;
 using QtTest::RunLoopUntil;
@@ -21,44 +24,6 @@ namespace
 constexpr std::uint32_t kBox1 = 0x02000001;
 // Two thousand device lives take a while on a loaded machine or under a sanitizer.
 constexpr std::chrono::seconds kSettleTimeout{60};
-
-// The listener starts on the I/O thread after the device came up: connect until it is there.
-std::unique_ptr<HalProbe::CommandSession> OpenSession(std::uint16_t port)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    for (;;)
-    {
-        try
-        {
-            return std::make_unique<HalProbe::CommandSession>(TestRig::kLocal, port, 1s);
-        }
-        catch (const HalProbe::ProbeError&)
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                throw;
-            QtTest::RunLoopUntil([] { return false; }, 20ms);
-        }
-    }
-}
-
-// Waits for the next data record while the main thread keeps serving parameter writes.
-std::optional<HalProbe::DataRecord> NextRecord(HalProbe::DataPortListener& data,
-                                               std::chrono::milliseconds timeout = 2s)
-{
-    std::optional<HalProbe::DataRecord> record;
-    RunLoopUntil([&] { return record || (record = data.Receive(1ms)); }, timeout);
-    return record;
-}
-
-template <class T> bool ParameterBecomes(const TestDevice& device, const char* name, T expected)
-{
-    return RunLoopUntil(
-        [&]
-        {
-            T value{};
-            return device.GetParameter(name, value) && value == expected;
-        });
-}
 
 class FakeDeviceTest : public testing::Test
 {
@@ -387,10 +352,12 @@ TEST_F(FakeDeviceTest, HalThatKeepsConnectingAndLeavingIsServedEveryDeviceLife)
             session->SendRaw("setframe 1");
         }
         hal_.Reset();
-        ASSERT_TRUE(RunLoopUntil([&] {
-            const auto events = device.Events();
-            return std::count(events.begin(), events.end(), "connected") == life + 2;
-        }));
+        ASSERT_TRUE(RunLoopUntil(
+            [&]
+            {
+                const auto events = device.Events();
+                return std::count(events.begin(), events.end(), "connected") == life + 2;
+            }));
     }
     auto session = OpenSession(9001);
     EXPECT_EQ(session->ReadGreeting(2s), "FakeLumeDevice");

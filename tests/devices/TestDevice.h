@@ -2,9 +2,10 @@
 // A small device class for tests and benchmarks: it records what the device base hands to
 // a device class and lets a test run code inside each frame step.
 
-#include "devices/FakeDeviceManager.h"
 #include "devices/FakeDevice.h"
+#include "devices/FakeDeviceManager.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -32,6 +33,7 @@ public:
     }
     void HandleDeviceCommand(const std::string& command, std::string& reply) override
     {
+        ++deviceCommands;
         reply = "unknown [" + command + "]";
     }
     void OnPortSet(std::uint16_t port) override { Record("portset " + std::to_string(port)); }
@@ -56,6 +58,8 @@ public:
 
     // Runs inside ProduceFrame(), on the thread that produces the frame; set before frames run.
     std::function<void(TestDevice&)> onFrame;
+    // Session lines handed to the device class.
+    std::atomic<int> deviceCommands{0};
 
 private:
     void Record(std::string event)
