@@ -1,9 +1,9 @@
 #include "devices/FakeDevice.h"
 
 #include "Framework/EventSystem/Invoke.h"
-#include "devices/FakeDeviceManager.h"
 #include "devices/BroadcastCommand.h"
 #include "devices/DeviceTelnetConnection.h"
+#include "devices/FakeDeviceManager.h"
 #include "devices/FakeDeviceParameters.h"
 #include "devices/FramePacer.h"
 #include "devices/StatusPackets.h"
@@ -40,6 +40,7 @@ private:
     void Run()
     {
         NotificationSystem::NameCurrentThread("Sync " + std::to_string(device_.GetPort()));
+        VFramePacer::TightenWakeUps();
         while (!pacer_.IsStopped())
             device_.DoSyncFrame(pacer_);
     }
@@ -72,7 +73,8 @@ bool ReadUnsigned(const std::string& text, unsigned long& value)
 VFakeDevice::VFakeDevice(VFakeDeviceManager& manager, std::uint32_t deviceId, std::uint32_t port,
                          std::uint32_t localAddress, std::uint32_t halAddress,
                          IParamDefinitionList& definitions, std::uint32_t deviceClass)
-    : manager_(manager), halAddress_(halAddress), localAddress_(localAddress),
+    : manager_(manager), eventManager_(manager.GetEventManager()),
+      ioService_(manager.GetIoService()), halAddress_(halAddress), localAddress_(localAddress),
       dataSocket_(manager.GetIoService()), deviceClass_(deviceClass), deviceId_(deviceId),
       port_(port), paramList_(definitions.CreateParamList())
 {
@@ -98,6 +100,15 @@ void VFakeDevice::OnBeforeDestruction()
     StopSyncThread();
 }
 
+void VFakeDevice::Retire()
+{
+    retired_ = true;
+    if (!connectedState_)
+        return StopSyncThread();
+    connectedState_ = false;
+    GoDown();
+}
+
 VFakeDevice::~VFakeDevice()
 {
     frameNumberObserver_.reset();
@@ -114,28 +125,30 @@ VFakeDevice::~VFakeDevice()
 
 // ---- parameters ------------------------------------------------------------------------
 
-// A write queued from another thread holds only a weak reference: a device destroyed in
-// the meantime is simply not written. Before anyone owns the device (construction, on
-// the main thread) the write runs at once.
-template <class T> void VFakeDevice::QueueParameterWrite(const std::string& name, T value)
+// An action queued from another thread holds only a weak reference: a device destroyed in
+// the meantime simply does not act. Before anyone owns the device (construction, on the
+// main thread) the action runs at once.
+void VFakeDevice::InvokeOnMainThread(std::function<void()> action)
 {
-    auto write = [this, name, value]
-    {
-        if (IParam* param = paramList_->FindParam(VStringStd(name)))
-            SetParamValue(*param, value, false);
-    };
     const std::weak_ptr<VShared> self = weak_from_this();
     if (self.expired())
-    {
-        EventSystem::Invoke(manager_.GetEventManager(), write);
-        return;
-    }
-    EventSystem::Invoke(manager_.GetEventManager(),
-                        [self, write]
+        return EventSystem::Invoke(eventManager_, action);
+    EventSystem::Invoke(eventManager_,
+                        [self, action = std::move(action)]
                         {
                             if (const std::shared_ptr<VShared> keep = self.lock())
-                                write();
+                                action();
                         });
+}
+
+template <class T> void VFakeDevice::QueueParameterWrite(const std::string& name, T value)
+{
+    InvokeOnMainThread(
+        [this, name, value]
+        {
+            if (IParam* param = paramList_->FindParam(VStringStd(name)))
+                SetParamValue(*param, value, false);
+        });
 }
 
 void VFakeDevice::SetParameter(const std::string& name, bool value)
@@ -236,12 +249,13 @@ void VFakeDevice::ResetState()
     SetParameter("FrameNumber", 0);
     SetParameter("Preview", false);
     SetParameter("SyncMode", static_cast<int>(SyncMode::kFreeRunning));
-    currentFrame_ = 0;
+    manager_.BetweenFrames([this] { currentFrame_ = 0; });
 }
 
+// A retired device stays down.
 void VFakeDevice::OnConnectionChanged(bool connected)
 {
-    if (connected == connectedState_)
+    if (connected == connectedState_ || retired_)
         return;
     connectedState_ = connected;
     // Identity cannot change while the HAL sees the device.
@@ -264,12 +278,12 @@ void VFakeDevice::GoUp()
 {
     ResetState();
     session_ = Qelt::VSharedFinal<VDeviceTelnetConnection>::Create(
-        SharedAs<VFakeDevice>(), manager_.GetIoService(),
+        SharedAs<VFakeDevice>(), ioService_,
         static_cast<std::uint16_t>(port_ + kSessionPortOffset));
     std::printf("%d: Set up telnet listener at %ld\n", static_cast<int>(deviceId_),
                 SecondsSince1970());
-    awakeAndAlive_ = std::make_unique<VAwakeAndAliveServer>(
-        localAddress_, halAddress_, deviceId_, port_, deviceClass_, manager_.GetIoService());
+    awakeAndAlive_ = std::make_unique<VAwakeAndAliveServer>(localAddress_, halAddress_, deviceId_,
+                                                            port_, deviceClass_, ioService_);
     OnConnected();
 }
 
@@ -385,12 +399,16 @@ void VFakeDevice::DoSyncFrame(VFramePacer& pacer)
         return;
     }
     pacer.BeginFrame(rate);
+    manager_.OnMasterFrame(*this);
+    pacer.WaitForRelease();
+}
+
+void VFakeDevice::ProduceMasterFrame()
+{
     if (pendingSync_.exchange(false))
         BroadcastSync(currentFrame_);
     ProduceFrame();
     AdvanceFrame();
-    manager_.OnMasterFrame(*this);
-    pacer.WaitForRelease();
 }
 
 void VFakeDevice::BroadcastSync(std::int32_t frame)
@@ -405,16 +423,22 @@ void VFakeDevice::BroadcastSync(std::int32_t frame)
 
 void VFakeDevice::OnSyncModeChanged(int mode)
 {
-    {
-        std::lock_guard<std::mutex> lock(syncLock_);
-        if (mode == SyncMode::kMaster && !syncThread_)
-            syncThread_ = std::make_unique<VSyncThread>(*this);
-        else if (mode != SyncMode::kMaster)
-            syncThread_.reset();
-    }
+    if (mode == SyncMode::kMaster && !retired_)
+        StartSyncThread();
+    else
+        StopSyncThread();
     SendSyncStatus();
     if (mode != SyncMode::kFreeRunning)
         SendPortInfo();
+}
+
+// Any other master steps down first, so two frame clocks never drive the devices at once.
+void VFakeDevice::StartSyncThread()
+{
+    manager_.OnMasterChosen(*this);
+    std::lock_guard<std::mutex> lock(syncLock_);
+    if (!syncThread_)
+        syncThread_ = std::make_unique<VSyncThread>(*this);
 }
 
 void VFakeDevice::StopSyncThread()
@@ -425,7 +449,24 @@ void VFakeDevice::StopSyncThread()
 
 void VFakeDevice::OnFrameNumberChanged(int frame)
 {
-    currentFrame_ = frame;
+    if (!retired_)
+        manager_.BetweenFrames([this, frame] { currentFrame_ = frame; });
+}
+
+// "setframe": the new number and the master's announcement of it take effect together at
+// the next frame boundary, also when "FrameNumber" holds that number already.
+void VFakeDevice::SetFrame(int frame)
+{
+    if (retired_)
+        return;
+    manager_.BetweenFrames(
+        [this, frame]
+        {
+            if (IParam* param = paramList_->FindParam(VStringStd("FrameNumber")))
+                SetParamValue(*param, frame, false);
+            currentFrame_ = frame;
+            pendingSync_ = true;
+        });
 }
 
 // ---- command session -------------------------------------------------------------------
@@ -468,10 +509,7 @@ void VFakeDevice::HandleBaseCommand(const std::string& keyword, const std::strin
     else if (keyword == "setframe")
     {
         if (ReadUnsigned(arguments, number))
-        {
-            SetParameter("FrameNumber", static_cast<int>(number));
-            pendingSync_ = true;
-        }
+            InvokeOnMainThread([this, frame = static_cast<int>(number)] { SetFrame(frame); });
     }
     else if (keyword == "syncmode")
     {

@@ -14,11 +14,16 @@
 //   values the frame path reads).
 // - HandleCommand() runs on the postal service's I/O thread, OnBroadcast() on the
 //   broadcast receive thread or the master's sync thread, Tick() on a manager pool
-//   worker, DoSyncFrame() on the sync thread; the manager's lock keeps OnBroadcast() and
-//   the frame steps apart. The frame counters and `pendingSync_` are atomics.
+//   worker, DoSyncFrame() and ProduceMasterFrame() on the sync thread. The frame counters
+//   and `pendingSync_` are atomics, and every change of them outside a frame step happens
+//   under the manager's list lock (broadcasts hold it; the main thread's changes take it
+//   through BetweenFrames()), which the master holds for its whole frame: a new frame
+//   number therefore always takes effect at a frame boundary, for every device alike.
+// - Retire() and `retired_` are thread-bound to the main thread.
 // - `deviceLock_` guards the data socket and `sessionTag_`; `syncLock_` guards
 //   `syncThread_`.
 
+#include "Framework/EventSystem/EventManager.h"
 #include "devices/AwakeAndAliveServer.h"
 #include "devices/Shared.h"
 #include "net/AsioUdpSocket.h"
@@ -29,6 +34,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -70,6 +76,9 @@ public:
 
     // Stops the frame clock and the session before any part of the device is destroyed.
     void OnBeforeDestruction() override;
+    // Takes the device out of service for good, before its manager goes: frame clock,
+    // session and announcements stop, and nothing brings them back. Main thread only.
+    void Retire();
 
     std::uint32_t GetDeviceID() const { return deviceId_; }
     std::uint32_t GetPort() const { return port_; }
@@ -103,6 +112,9 @@ public:
     void OnBroadcast(const std::uint8_t* data, std::size_t length);
     // The frame step of a device that is not the sync master.
     void Tick();
+    // The sync master's own frame step: announces a pending sync, then produces the frame.
+    // Run by the manager with its list lock held.
+    void ProduceMasterFrame();
     // Announces `frame` to every device through the manager, as a SYNC command.
     void BroadcastSync(std::int32_t frame);
 
@@ -136,6 +148,7 @@ private:
         std::optional<std::uint32_t> At(std::size_t offset) const;
     };
 
+    void InvokeOnMainThread(std::function<void()> action);
     template <class T> void QueueParameterWrite(const std::string& name, T value);
     template <class T> bool ReadParameter(const std::string& name, T& value) const;
     void OnParamValueChanged(const IParamList& list, const IParam& param) override;
@@ -149,6 +162,8 @@ private:
     void DoSyncFrame(VFramePacer& pacer);
     void AdvanceFrame();
     void StopSyncThread();
+    void StartSyncThread();
+    void SetFrame(int frame);
     void HandleBaseCommand(const std::string& keyword, const std::string& arguments);
     void HandleNotify(const std::string& arguments);
     void SendSyncStatusLocked();
@@ -156,6 +171,8 @@ private:
 
     std::mutex deviceLock_;
     VFakeDeviceManager& manager_;
+    IEventManager& eventManager_;
+    boost::asio::io_context& ioService_;
     const std::uint32_t halAddress_;
     const std::uint32_t localAddress_;
     VDataOutSocket dataSocket_;
@@ -173,6 +190,7 @@ private:
     std::mutex syncLock_;
     std::unique_ptr<VSyncThread> syncThread_;
     bool connectedState_ = false;
+    bool retired_ = false;
     std::atomic<bool> connected_{false};
     std::atomic<bool> enabled_{false};
     std::atomic<bool> systemEnabled_{false};

@@ -1,6 +1,10 @@
 #include "devices/FakeDeviceManager.h"
 
+#include "devices/FakeDeviceParameters.h"
+
+#include <boost/asio/post.hpp>
 #include <cstdio>
+#include <future>
 
 VFakeDeviceManager::VFakeDeviceManager(IEventManager& eventManager, std::uint32_t localAddress,
                                        std::uint32_t halAddress, boost::asio::io_context& ioService)
@@ -11,15 +15,37 @@ VFakeDeviceManager::VFakeDeviceManager(IEventManager& eventManager, std::uint32_
     Start();
 }
 
+// A device may still be held elsewhere when the list lets it go (the I/O thread in the
+// middle of a command line, a frame step): it is taken out of service first, so nothing
+// of it calls back into the manager once the manager is gone, and the I/O thread is given
+// time to let go, so every device is destroyed here, on the main thread.
 VFakeDeviceManager::~VFakeDeviceManager()
 {
     std::vector<std::shared_ptr<VFakeDevice>> released;
     {
-        std::lock_guard<std::mutex> lock(listMutex_);
+        std::lock_guard<std::recursive_mutex> lock(listMutex_);
         released.swap(devices_);
     }
+    TakeOutOfService(released);
+    WaitForIoHandlers();
     released.clear();
     Stop();
+}
+
+void VFakeDeviceManager::TakeOutOfService(const std::vector<std::shared_ptr<VFakeDevice>>& devices)
+{
+    for (const std::shared_ptr<VFakeDevice>& device : devices)
+        device->Retire();
+}
+
+// Handlers run in the order they were queued: once a marker queued now has run, every
+// handler queued before it (the sessions' closing among them) has finished.
+void VFakeDeviceManager::WaitForIoHandlers()
+{
+    auto marker = std::make_shared<std::promise<void>>();
+    std::future<void> reached = marker->get_future();
+    boost::asio::post(ioService_, [marker] { marker->set_value(); });
+    reached.wait_for(kIoHandlerWait);
 }
 
 // This build reads no trial file yet: every file counts as one that cannot be opened.
@@ -35,7 +61,7 @@ bool VFakeDeviceManager::LoadX2D(const std::string& /*path*/)
 
 unsigned VFakeDeviceManager::GetDeviceCount()
 {
-    std::lock_guard<std::mutex> lock(listMutex_);
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
     return static_cast<unsigned>(devices_.size());
 }
 
@@ -47,14 +73,15 @@ std::shared_ptr<VFakeDevice> VFakeDeviceManager::GetDevice(unsigned index)
 void VFakeDeviceManager::OnBroadcastCommand(const std::uint8_t* data, std::size_t length)
 {
     std::fputs(BroadcastCommand::DescribeForLog(data, length).c_str(), stdout);
-    std::lock_guard<std::mutex> lock(listMutex_);
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
     for (const std::shared_ptr<VFakeDevice>& device : devices_)
         device->OnBroadcast(data, length);
 }
 
-void VFakeDeviceManager::OnMasterFrame(const VFakeDevice& master)
+void VFakeDeviceManager::OnMasterFrame(VFakeDevice& master)
 {
-    std::lock_guard<std::mutex> lock(listMutex_);
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    master.ProduceMasterFrame();
     std::vector<UtilsThreading::VThreadPool::Task> ticks;
     ticks.reserve(devices_.size());
     for (const std::shared_ptr<VFakeDevice>& device : devices_)
@@ -64,4 +91,19 @@ void VFakeDeviceManager::OnMasterFrame(const VFakeDevice& master)
     }
     pool_.SubmitAll(std::move(ticks));
     pool_.WaitUntilIdle();
+}
+
+void VFakeDeviceManager::OnMasterChosen(const VFakeDevice& master)
+{
+    std::vector<std::shared_ptr<VFakeDevice>> devices;
+    {
+        std::lock_guard<std::recursive_mutex> lock(listMutex_);
+        devices = devices_;
+    }
+    // Outside the lock: a demoted master waits for its frame in progress, which needs it.
+    for (const std::shared_ptr<VFakeDevice>& device : devices)
+    {
+        if (device.get() != &master && device->GetSyncMode() == FakeDeviceParameters::kMaster)
+            device->SetParameter("SyncMode", static_cast<int>(FakeDeviceParameters::kSlave));
+    }
 }

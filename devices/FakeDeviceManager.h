@@ -4,20 +4,24 @@
 // receives the HAL's broadcast commands and hands each to every device, and it is the
 // hub through which the sync master drives all other devices once per frame.
 //
-// Thread rules: construction, loading, GetDevice() and destruction run on the main
-// thread; OnBroadcastCommand() on the broadcast receive thread or the sync master's
-// thread; OnMasterFrame() on the sync master's thread. `listMutex_` guards `devices_`
-// and is held across broadcast dispatch and the whole per-frame fan-out, so the two
-// never interleave and no device is added while either runs. It is not reentrant:
-// device code called under it must not call back into the locked operations.
+// Thread rules: construction, loading, GetDevice(), OnMasterChosen() and destruction run
+// on the main thread; OnBroadcastCommand() on the broadcast receive thread or the sync
+// master's thread; OnMasterFrame() on the sync master's thread; BetweenFrames() on any
+// thread. `listMutex_` guards `devices_` and is held across broadcast dispatch and the
+// master's whole frame (its own step and every other device's), so a broadcast or a new
+// frame number never lands in the middle of a frame and no device is added meanwhile. The
+// thread that holds it may take it again (the master announces SYNC from inside its
+// frame); pool workers running a device's step must not take it.
 
 #include "Framework/EventSystem/EventManager.h"
 #include "Utils/UtilsThreading/ThreadPool.h"
 #include "devices/BroadcastReceiver.h"
+#include "devices/EventThreadDeleter.h"
 #include "devices/FakeDevice.h"
 #include "devices/Shared.h"
 
 #include <boost/asio/io_context.hpp>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,12 +36,16 @@ public:
     using DeviceIdRule = std::function<std::uint32_t(std::uint32_t port)>;
     static constexpr std::uint32_t kNetworkBoxIdFlag = 0x02000000;
     static constexpr unsigned kPoolThreads = 16;
+    // How long the shut-down waits for the I/O thread to finish what it is doing with a
+    // device; far beyond any command line's handling.
+    static constexpr std::chrono::seconds kIoHandlerWait{10};
 
     // Addresses in network byte order. Devices run their parameter writes on
     // `eventManager`. Starts receiving broadcast commands at once.
     VFakeDeviceManager(IEventManager& eventManager, std::uint32_t localAddress,
                        std::uint32_t halAddress, boost::asio::io_context& ioService);
-    // Releases the devices, then stops the broadcast receiver, then the pool.
+    // Takes every device out of service (frame clock, session, announcements), whoever
+    // else still holds it, then releases them, then stops the broadcast receiver and the pool.
     ~VFakeDeviceManager() override;
 
     // Create the devices of one trial file; false, with nothing created, when the file
@@ -50,7 +58,7 @@ public:
     template <class Device, class... Args>
     std::shared_ptr<VFakeDevice> AddDevice(const DeviceIdRule& deviceIdOf, Args&&... args)
     {
-        std::lock_guard<std::mutex> lock(listMutex_);
+        std::lock_guard<std::recursive_mutex> lock(listMutex_);
         return CreateDevice<Device>(deviceIdOf, std::forward<Args>(args)...);
     }
 
@@ -62,9 +70,22 @@ public:
     // Logs the command, then hands it to every device in list order.
     void OnBroadcastCommand(const std::uint8_t* data, std::size_t length) override;
 
-    // Runs one frame step of every device but `master` in parallel and returns when all
-    // have finished, so every device advances in lock-step with the master.
-    void OnMasterFrame(const VFakeDevice& master);
+    // Runs one frame of the sync master: its own step, then the step of every other
+    // device in parallel; returns when all have finished, so every device advances in
+    // lock-step with the master.
+    void OnMasterFrame(VFakeDevice& master);
+
+    // `master` has become the sync master: every other master becomes Slave, as a MASTER
+    // broadcast naming `master` would make it, so only one frame clock ever runs.
+    void OnMasterChosen(const VFakeDevice& master);
+
+    // Runs `change` while no frame and no broadcast is in progress, so a new frame number
+    // takes effect at a frame boundary, for every device of the frame alike.
+    template <class Change> void BetweenFrames(Change&& change)
+    {
+        std::lock_guard<std::recursive_mutex> lock(listMutex_);
+        change();
+    }
 
     IEventManager& GetEventManager() const { return eventManager_; }
     boost::asio::io_context& GetIoService() const { return ioService_; }
@@ -80,13 +101,19 @@ private:
     std::shared_ptr<VFakeDevice> CreateDevice(const DeviceIdRule& deviceIdOf, Args&&... args)
     {
         const auto port = static_cast<std::uint32_t>(devices_.size() + 1);
-        std::shared_ptr<VFakeDevice> device = Qelt::VSharedFinal<Device>::Create(
-            *this, std::forward<Args>(args)..., deviceIdOf(port), port, localAddress_, halAddress_);
+        // Devices are destroyed on the main thread whoever lets them go last, since their
+        // parameters are bound to it.
+        std::shared_ptr<VFakeDevice> device = Qelt::VSharedFinal<Device>::CreateWithDeleter(
+            VEventThreadDeleter(eventManager_), *this, std::forward<Args>(args)...,
+            deviceIdOf(port), port, localAddress_, halAddress_);
         devices_.push_back(device);
         return device;
     }
 
-    std::mutex listMutex_;
+    void TakeOutOfService(const std::vector<std::shared_ptr<VFakeDevice>>& devices);
+    void WaitForIoHandlers();
+
+    std::recursive_mutex listMutex_;
     std::vector<std::shared_ptr<VFakeDevice>> devices_; // guarded by listMutex_
     const std::uint32_t localAddress_;
     const std::uint32_t halAddress_;

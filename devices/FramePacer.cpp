@@ -1,5 +1,9 @@
 #include "devices/FramePacer.h"
 
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
+
 void VFramePacer::BeginFrame(double rate)
 {
     const Clock::time_point now = Clock::now();
@@ -26,6 +30,7 @@ bool VFramePacer::WaitForRelease()
 
 bool VFramePacer::Pause(Clock::duration duration)
 {
+    rate_ = 0.0;
     return WaitUntil(Clock::now() + duration);
 }
 
@@ -47,4 +52,13 @@ bool VFramePacer::IsStopped() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return stopped_;
+}
+
+// Without the privilege for real-time scheduling the thread keeps its normal priority; the
+// small timer slack alone already removes most of the default wake-up delay.
+void VFramePacer::TightenWakeUps()
+{
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    const sched_param priority{kRealTimePriority};
+    ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &priority);
 }

@@ -40,7 +40,20 @@ public:
 
     template <class... Args> static std::shared_ptr<T> Create(Args&&... args)
     {
-        std::shared_ptr<T> object = std::make_shared<VSharedFinal<T>>(std::forward<Args>(args)...);
+        return Created(std::make_shared<VSharedFinal<T>>(std::forward<Args>(args)...));
+    }
+
+    // The same, with `deleter` destroying the object when the last owner lets go.
+    template <class Deleter, class... Args>
+    static std::shared_ptr<T> CreateWithDeleter(Deleter deleter, Args&&... args)
+    {
+        return Created(
+            std::shared_ptr<T>(new VSharedFinal<T>(std::forward<Args>(args)...), deleter));
+    }
+
+private:
+    static std::shared_ptr<T> Created(std::shared_ptr<T> object)
+    {
         object->OnCreated();
         return object;
     }

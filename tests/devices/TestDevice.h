@@ -24,6 +24,12 @@ public:
     {
     }
 
+    ~TestDevice() override
+    {
+        if (onDestroyed)
+            onDestroyed();
+    }
+
     std::string GetDescription() const override { return "Test: " + std::to_string(GetDeviceID()); }
     void OnConnected() override { Record("connected"); }
     void OnDisconnected() override { Record("disconnected"); }
@@ -34,6 +40,8 @@ public:
     void HandleDeviceCommand(const std::string& command, std::string& reply) override
     {
         ++deviceCommands;
+        if (onCommand)
+            onCommand(command);
         reply = "unknown [" + command + "]";
     }
     void OnPortSet(std::uint16_t port) override { Record("portset " + std::to_string(port)); }
@@ -58,8 +66,12 @@ public:
 
     // Runs inside ProduceFrame(), on the thread that produces the frame; set before frames run.
     std::function<void(TestDevice&)> onFrame;
+    // Runs inside HandleDeviceCommand(), on the I/O thread; set before the session starts.
+    std::function<void(const std::string&)> onCommand;
     // Session lines handed to the device class.
     std::atomic<int> deviceCommands{0};
+    // Runs when the device is destroyed, on the destroying thread.
+    std::function<void()> onDestroyed;
 
 private:
     void Record(std::string event)
