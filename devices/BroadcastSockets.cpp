@@ -29,9 +29,14 @@ void VBroadcastSockets::Open(std::uint32_t localAddress, std::uint32_t halAddres
     // Bound to the any-address, the socket already sees every broadcast.
     if (!bound || localAddress == htonl(INADDR_ANY))
         return;
-    if (const std::optional<std::uint32_t> subnet = SubnetBroadcastOf(localAddress))
+    // One socket per address: two bound to the same broadcast address would each get a
+    // copy of every datagram sent to it, and every command would be handled twice.
+    const std::uint32_t limited = htonl(INADDR_BROADCAST);
+    const std::optional<std::uint32_t> subnet = SubnetBroadcastOf(localAddress);
+    if (subnet && *subnet != limited && *subnet != localAddress)
         AddBroadcastSocket(*subnet, halAddress, port);
-    AddBroadcastSocket(htonl(INADDR_BROADCAST), halAddress, port);
+    if (localAddress != limited)
+        AddBroadcastSocket(limited, halAddress, port);
 }
 
 // Called with receiveMutex_ held. A broadcast address that cannot be bound only means

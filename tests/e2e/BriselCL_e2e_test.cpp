@@ -175,17 +175,25 @@ TEST(BriselCL, OversizedDatagramEndsReceptionForTheRestOfTheRun)
 class BriselCLOverVeth : public testing::Test
 {
 protected:
-    void SetUp() override
+    // `emulatorBroadcast`: the broadcast address the emulator's interface is given ("+" for
+    // the subnet's own).
+    void JoinNamespaces(const std::string& emulatorBroadcast)
     {
         const std::string setUp =
             "ip netns add " + halNamespace_ +
             " && ip link add vEmu type veth peer name vHal netns " + halNamespace_ +
-            " && ip addr add 10.77.0.1/24 brd + dev vEmu && ip link set vEmu up && " + "ip -n " +
-            halNamespace_ + " addr add 10.77.0.2/24 brd + dev vHal && ip -n " + halNamespace_ +
+            " && ip addr add 10.77.0.1/24 brd " + emulatorBroadcast +
+            " dev vEmu && ip link set vEmu up && " + "ip -n " + halNamespace_ +
+            " addr add 10.77.0.2/24 brd + dev vHal && ip -n " + halNamespace_ +
             " addr add 10.77.0.3/24 brd + dev vHal && ip -n " + halNamespace_ + " link set vHal up";
         ASSERT_EQ(BriselTest::RunCommand(setUp), 0);
     }
-    void TearDown() override { BriselTest::RunCommand("ip netns del " + halNamespace_); }
+    // The pair goes with the HAL's namespace; deleting our end too leaves no trace for the
+    // next test of the same process, whenever the kernel gets round to it.
+    void TearDown() override
+    {
+        BriselTest::RunCommand("ip link del vEmu 2>/dev/null; ip netns del " + halNamespace_);
+    }
 
     int SendFromHalNamespace(const std::string& from, const std::string& to, std::uint32_t frame)
     {
@@ -199,6 +207,7 @@ protected:
 
 TEST_F(BriselCLOverVeth, ReceivesTheHalsSubnetAndLimitedBroadcasts)
 {
+    JoinNamespaces("+");
     auto process = Start({"-localip", "10.77.0.1", "-halip", "10.77.0.2", "-x2d", "a.x2d"});
     ASSERT_TRUE(process->WaitForOutput(kReady, kGenerous));
     ASSERT_EQ(SendFromHalNamespace("10.77.0.3", "10.77.0.255", 301), 0);
@@ -212,5 +221,18 @@ TEST_F(BriselCLOverVeth, ReceivesTheHalsSubnetAndLimitedBroadcasts)
         << "a broadcast from another host of the subnet is ignored";
     const std::string output = process->Output();
     EXPECT_EQ(output.find("frame = 302)"), output.rfind("frame = 302)")) << "received once";
+    ExpectOrderlyStop(*process);
+}
+
+TEST_F(BriselCLOverVeth, HandlesEachBroadcastOnceWhenTheInterfaceBroadcastsToAllOnes)
+{
+    JoinNamespaces("255.255.255.255");
+    auto process = Start({"-localip", "10.77.0.1", "-halip", "10.77.0.2", "-x2d", "a.x2d"});
+    ASSERT_TRUE(process->WaitForOutput(kReady, kGenerous));
+    const std::string logged =
+        "Received broadcast command: 00010001 (BROADCAST_CMD_SYNC, frame = 401)\n";
+    ASSERT_EQ(SendFromHalNamespace("10.77.0.2", "255.255.255.255", 401), 0);
+    ASSERT_TRUE(process->WaitForOutput(logged, 5s)) << process->Output();
+    EXPECT_FALSE(process->WaitForOutput(logged + logged, 1s)) << "handled once";
     ExpectOrderlyStop(*process);
 }
