@@ -1,69 +1,64 @@
 #include "app/ConsoleControl.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
+#include <pthread.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
-namespace
+sigset_t VConsoleControl::StopSignals()
 {
-// The handler can reach nothing but process-wide state: one registration at a time.
-int signalPipe[2] = {-1, -1};
-std::atomic<int> pendingSignals{0};
-
-void OnStopSignal(int signalNumber)
-{
-    const int savedErrno = errno;
-    if (pendingSignals.fetch_add(1) > 0)
-    {
-        ::signal(signalNumber, SIG_DFL);
-        ::raise(signalNumber);
-    }
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-    errno = savedErrno;
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopSignals, signal);
+    return stopSignals;
 }
-} // namespace
+
+void VConsoleControl::BlockStopSignals()
+{
+    const sigset_t stopSignals = StopSignals();
+    ::pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+}
 
 VConsoleControl::VConsoleControl(QCoreApplication& application) : application_(application)
 {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    const sigset_t stopSignals = StopSignals();
+    signalDescriptor_ = ::signalfd(-1, &stopSignals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signalDescriptor_ < 0)
     {
         std::fprintf(stderr, "Ctrl-C cannot stop this program: %s\n", std::strerror(errno));
+        LetStopSignalsEndTheProcess();
         return;
     }
-    pendingSignals = 0;
-    notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated,
-                     [this] { OnSignalPipeReadable(); });
-    struct sigaction action = {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int i = 0; i < kSignalCount; ++i)
-        ::sigaction(kSignals[i], &action, &previous_[i]);
+    notifier_ = std::make_unique<QSocketNotifier>(signalDescriptor_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { OnStopSignal(); });
 }
 
 VConsoleControl::~VConsoleControl()
 {
-    if (!notifier_)
-        return;
-    for (int i = 0; i < kSignalCount; ++i)
-        ::sigaction(kSignals[i], &previous_[i], nullptr);
     notifier_.reset();
-    ::close(signalPipe[0]);
-    ::close(signalPipe[1]);
-    signalPipe[0] = signalPipe[1] = -1;
+    if (signalDescriptor_ >= 0)
+        ::close(signalDescriptor_);
+    LetStopSignalsEndTheProcess();
 }
 
-void VConsoleControl::OnSignalPipeReadable()
+void VConsoleControl::OnStopSignal()
 {
-    char bytes[16];
-    while (::read(signalPipe[0], bytes, sizeof(bytes)) > 0)
+    signalfd_siginfo received;
+    while (::read(signalDescriptor_, &received, sizeof(received)) == sizeof(received))
     {
     }
-    pendingSignals = 0;
+    notifier_->setEnabled(false);
+    LetStopSignalsEndTheProcess();
     application_.quit();
+}
+
+// The other threads keep the stopSignals blocked, so a stop signal can only land on the main
+// thread, where it now takes its default action whatever the thread is doing.
+void VConsoleControl::LetStopSignalsEndTheProcess()
+{
+    const sigset_t stopSignals = StopSignals();
+    ::pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
 }

@@ -1,5 +1,6 @@
 // briselCL: the console emulator of a networked motion-capture hardware rig.
 
+#include "app/ConsoleControl.h"
 #include "app/ConsoleEntry.h"
 #include "diagnostics/CrashHandler.h"
 
@@ -13,6 +14,9 @@ Farrowkit::VCrashHandler crashHandler(1);
 
 int main(int argc, char** argv)
 {
+    // Before any thread exists, so that every thread inherits the mask and the stop
+    // signals reach the one place that serves them.
+    VConsoleControl::BlockStopSignals();
     // The launcher and scripts read the console through a pipe and must see every line
     // as soon as it is printed.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);

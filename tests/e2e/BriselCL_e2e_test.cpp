@@ -5,6 +5,8 @@
 #include "tests/support/UdpTestSocket.h"
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -110,6 +112,32 @@ TEST(BriselCL, LocalAddressNotOnThisHostStillRunsAndStops)
 {
     auto process = Start({"-localip", "10.99.99.99", "-x2d", "a.x2d"});
     ASSERT_TRUE(process->WaitForOutput(kReady, kGenerous));
+    ExpectOrderlyStop(*process);
+}
+
+// The stop signals are blocked in every thread of the running program; only the main
+// thread's signal descriptor takes them.
+TEST(BriselCL, EveryThreadBlocksTheStopSignals)
+{
+    auto process = StartRunning();
+    const unsigned long long stopSignals =
+        (1ULL << (SIGHUP - 1)) | (1ULL << (SIGINT - 1)) | (1ULL << (SIGTERM - 1));
+    const std::string tasks = "/proc/" + std::to_string(process->Pid()) + "/task";
+    int threads = 0;
+    for (const auto& task : std::filesystem::directory_iterator(tasks))
+    {
+        std::ifstream status(task.path() / "status");
+        std::string line;
+        while (std::getline(status, line))
+        {
+            if (line.rfind("SigBlk:", 0) != 0)
+                continue;
+            const unsigned long long blocked = std::stoull(line.substr(7), nullptr, 16);
+            EXPECT_EQ(blocked & stopSignals, stopSignals) << task.path() << ": " << line;
+            ++threads;
+        }
+    }
+    EXPECT_GE(threads, 19) << "main, I/O, broadcast receiver and the sixteen pool threads";
     ExpectOrderlyStop(*process);
 }
 
