@@ -1,11 +1,14 @@
 // Frame release of the sync master with 32 other devices in lock-step, at 100, 500 and
 // 1000 Hz: lateness of each frame start against its due time (median, 99th percentile,
 // maximum) and the achieved frame rate, beside a bare clock_nanosleep(TIMER_ABSTIME) loop
-// on the same grid measured in the same run (this machine's own floor).
+// on the same grid measured in the same run (this machine's own floor), once on a thread as
+// it comes and once on a thread with the wake-up settings of the sync thread (least timer
+// slack, real-time scheduling where allowed).
 // Runs in a network namespace of its own (root).
 //
 // bench_frame_clock [SECONDS_PER_RATE]
 
+#include "devices/FramePacer.h"
 #include "tests/devices/TestRig.h"
 #include "tests/support/NetworkNamespace.h"
 #include "tests/support/QtTestLoop.h"
@@ -16,6 +19,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 using Clock = std::chrono::steady_clock;
@@ -114,6 +118,15 @@ void MeasureRate(TestDevice& master, double rate, std::chrono::seconds duration)
                 rate, kOtherDevices, frames.size(), seconds, achieved, 100.0 * achieved / rate);
     Print("frame start lateness", Summarise(LatenessOf(frames, rate)));
     Print("bare clock_nanosleep (floor)", Summarise(BareSleepLateness(rate, duration)));
+    std::vector<double> tightened;
+    std::thread(
+        [&]
+        {
+            VFramePacer::TightenWakeUps();
+            tightened = BareSleepLateness(rate, duration);
+        })
+        .join();
+    Print("same, tightened wake-ups", Summarise(tightened));
 }
 } // namespace
 
