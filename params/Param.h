@@ -272,9 +272,12 @@ struct VParam::Choice
     std::unique_ptr<VParam> param;
 };
 
-// Typed access used by device code: the value object must hold a T.
+// Typed access used by device code: false, with `value` untouched, when the parameter is
+// empty or its value object does not hold a T.
 template <class T> bool GetParamValue(const IParam& param, T& value)
 {
+    if (!param.HasValue())
+        return false;
     const auto* typed = dynamic_cast<const ITypedParamObject<T>*>(param.GetValueConst());
     if (!typed)
         return false;

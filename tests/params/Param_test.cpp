@@ -354,3 +354,15 @@ TEST_F(ParamTest, NoMacrosWithoutAProvider)
     EXPECT_TRUE(mode.DetachMacro(true));
     EXPECT_EQ(mode.GetSemanticValue(), nullptr);
 }
+
+TEST_F(ParamTest, TypedReadOfAnEmptyParameterFails)
+{
+    IParam& mode = Param("Mode");
+    ASSERT_TRUE(mode.ClearValue(true));
+    int value = -1;
+    EXPECT_FALSE(GetParamValue(mode, value));
+    EXPECT_EQ(value, -1);
+    EXPECT_TRUE(SetParamValue(mode, 2, true)) << "an empty parameter still takes a typed value";
+    EXPECT_TRUE(GetParamValue(mode, value));
+    EXPECT_EQ(value, 2);
+}
