@@ -328,6 +328,8 @@ bool VParam::IsDefault() const
     return SameValueState(DefaultParam());
 }
 
+// Copies the default value itself: its text form may have lost digits. A default of another
+// value type cannot be copied and is refused.
 bool VParam::ResetToDefault(bool respectReadOnly)
 {
     if (IsDefault())
@@ -335,9 +337,7 @@ bool VParam::ResetToDefault(bool respectReadOnly)
     const VParam& defaultParam = DefaultParam();
     if (!defaultParam.hasValue_)
         return ClearValue(respectReadOnly);
-    VStringStd text;
-    defaultParam.value_->ToString(text);
-    return SetValueFromString(text, respectReadOnly);
+    return SetValue(*defaultParam.value_, respectReadOnly);
 }
 
 void VParam::SetDefault(const IParamObject& value)

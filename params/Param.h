@@ -41,6 +41,7 @@ public:
     virtual bool GetValueAsString(IString& out) const = 0;
     virtual bool SetValueFromString(const IString& text, bool respectReadOnly) = 0;
     virtual bool HasDefault() const = 0;
+    // Copies the default value; false when it is refused or of another value type.
     virtual bool ResetToDefault(bool respectReadOnly) = 0;
     virtual bool IsDefault() const = 0;
     virtual void ClearDefault() = 0;

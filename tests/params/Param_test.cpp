@@ -366,3 +366,17 @@ TEST_F(ParamTest, TypedReadOfAnEmptyParameterFails)
     EXPECT_TRUE(GetParamValue(mode, value));
     EXPECT_EQ(value, 2);
 }
+
+TEST_F(ParamTest, ResetToDefaultRestoresTheExactDefault)
+{
+    IParam& rate = Param("Rate");
+    rate.SetDefault(VParamObjectDouble(0.1234567));
+    ASSERT_TRUE(rate.ResetToDefault(true));
+    EXPECT_TRUE(rate.IsDefault());
+    double value = 0;
+    ASSERT_TRUE(GetParamValue(rate, value));
+    EXPECT_EQ(value, 0.1234567);
+    rate.SetDefault(VParamObjectInt(2));
+    EXPECT_FALSE(rate.ResetToDefault(true)) << "a default of another type cannot be copied";
+    EXPECT_EQ(TextOf("Rate"), "0.123457");
+}
