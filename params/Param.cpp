@@ -203,13 +203,9 @@ void VParam::CopyValueState(const VParam& from)
         value_ = CloneValue(*from.value_);
 }
 
-// Observers may unregister themselves or others while being told: each is called only if
-// it is still registered when its turn comes.
 void VParam::NotifyValueChanged()
 {
-    for (IParamObserver* observer : ObserversSnapshot())
-        if (IsObservedBy(observer))
-            observer->OnValueChanged(*this);
+    NotifyObservers([this](IParamObserver* observer) { observer->OnValueChanged(*this); });
 }
 
 bool VParam::SetValue(const IParamObject& value, bool respectReadOnly)
@@ -431,8 +427,8 @@ void VParam::AdoptOwnChoices()
 
 void VParam::NotifyAttributesChanged(unsigned mask)
 {
-    for (IParamObserver* observer : ObserversSnapshot())
-        observer->OnAttributesChanged(*this, mask);
+    NotifyObservers([this, mask](IParamObserver* observer)
+                    { observer->OnAttributesChanged(*this, mask); });
 }
 
 void VParam::BeginAttributeChange()

@@ -14,8 +14,8 @@ VParamDefinitionList::VParamDefinitionList(const IString& name, const IString& d
 
 VParamDefinitionList::~VParamDefinitionList()
 {
-    for (IParamDefinitionListObserver* observer : ObserversSnapshot())
-        observer->OnDefinitionListDestroyed(*this);
+    NotifyObservers([this](IParamDefinitionListObserver* observer)
+                    { observer->OnDefinitionListDestroyed(*this); });
 }
 
 void VParamDefinitionList::GetQualifiedName(IString& out) const
@@ -90,8 +90,8 @@ VDestroyableHandle<IParamList> VParamDefinitionList::CreateParamList(const IStri
         list->AppendParam(definition->CreateParam());
     if (handler)
         list->SetHandler(handler);
-    for (IParamDefinitionListObserver* observer : ObserversSnapshot())
-        observer->OnParamListCreated(*list);
+    NotifyObservers([list](IParamDefinitionListObserver* observer)
+                    { observer->OnParamListCreated(*list); });
     return MakeDestroyableHandle<IParamList>(list);
 }
 

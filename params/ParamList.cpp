@@ -118,8 +118,8 @@ bool VParamList::SetEditable(bool editable)
         attributesUndo_.pop_back();
         return false;
     }
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnListAttributesChanged(*this, mask);
+    NotifyObservers([this, mask](IParamListObserver* observer)
+                    { observer->OnListAttributesChanged(*this, mask); });
     attributesUndo_.pop_back();
     // Every parameter's effective read-only state follows the list's editable state.
     for (const auto& param : params_)
@@ -220,20 +220,19 @@ void VParamList::OnListObserverRemoved()
 
 void VParamList::NotifyListChanged()
 {
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnParamListChanged(*this);
+    NotifyObservers([this](IParamListObserver* observer) { observer->OnParamListChanged(*this); });
 }
 
 void VParamList::OnValueChanged(const IParam& param)
 {
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnParamValueChanged(*this, param);
+    NotifyObservers([this, &param](IParamListObserver* observer)
+                    { observer->OnParamValueChanged(*this, param); });
 }
 
 void VParamList::OnAttributesChanged(const IParam& param, unsigned mask)
 {
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnParamAttributesChanged(*this, param, mask);
+    NotifyObservers([this, &param, mask](IParamListObserver* observer)
+                    { observer->OnParamAttributesChanged(*this, param, mask); });
 }
 
 bool VParamList::AllowValueChange(const IParam& param)

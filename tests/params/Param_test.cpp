@@ -158,10 +158,37 @@ public:
     void OnValueChanged(const IParam& param) override
     {
         RecordingObserver::OnValueChanged(param);
-        if (IParamObserver* target = std::exchange(toRemove, nullptr))
-            const_cast<IParam&>(param).RemoveObserver(target);
+        RemoveTarget(param);
+    }
+    void OnAttributesChanged(const IParam& param, unsigned mask) override
+    {
+        RecordingObserver::OnAttributesChanged(param, mask);
+        RemoveTarget(param);
     }
     IParamObserver* toRemove = nullptr;
+    bool deleteRemoved = false;
+
+private:
+    void RemoveTarget(const IParam& param)
+    {
+        IParamObserver* target = std::exchange(toRemove, nullptr);
+        if (!target)
+            return;
+        const_cast<IParam&>(param).RemoveObserver(target);
+        if (deleteRemoved)
+            delete target;
+    }
+};
+
+// Owned by nobody: removes and deletes itself on its first attribute notification.
+class SelfDeletingObserver : public IParamObserver
+{
+public:
+    void OnAttributesChanged(const IParam& param, unsigned) override
+    {
+        const_cast<IParam&>(param).RemoveObserver(this);
+        delete this;
+    }
 };
 } // namespace
 
@@ -179,6 +206,26 @@ TEST_F(ParamTest, ObserversMayRemoveThemselvesOrOthersDuringANotification)
     EXPECT_EQ(victim.events, (std::vector<std::string>{"observing", "stop"}))
         << "removed before its turn, so never called";
     EXPECT_EQ(last.events, (std::vector<std::string>{"observing", "value 2", "value 1"}));
+}
+
+TEST_F(ParamTest, ObserversMayRemoveOrDeleteThemselvesOrOthersDuringAnAttributeNotification)
+{
+    RemovingObserver remover, deleter;
+    RecordingObserver victim, last;
+    remover.toRemove = &victim;
+    deleter.toRemove = new RecordingObserver;
+    deleter.deleteRemoved = true;
+    IParam& mode = Param("Mode");
+    for (IParamObserver* observer :
+         std::vector<IParamObserver*>{new SelfDeletingObserver, &remover, &deleter, &victim,
+                                      deleter.toRemove, &last, new SelfDeletingObserver})
+        mode.AddObserver(observer, false);
+    ASSERT_TRUE(mode.SetFlagB(true));
+    ASSERT_TRUE(mode.SetFlagB(false));
+    EXPECT_EQ(victim.events, (std::vector<std::string>{"observing", "stop"}))
+        << "removed before its turn, so never called";
+    EXPECT_EQ(last.events, (std::vector<std::string>{"observing", "attributes 2", "attributes 2"}));
+    EXPECT_EQ(static_cast<VParam&>(mode).GetObserverCount(), 3u);
 }
 
 namespace
