@@ -60,14 +60,16 @@ bool VParamList::HasSameDefinition(const IParamList& other) const
     return &other.GetDefinitionList() == &GetDefinitionList();
 }
 
+// Copies every parameter even after a refusal; a refused parameter stays as it was.
 bool VParamList::CopyValuesFrom(const IParamList& other)
 {
     if (!HasSameDefinition(other))
         return false;
+    bool allAssigned = true;
     for (const auto& param : params_)
         if (const IParam* source = other.FindParam(param->Name()))
-            param->Assign(*source);
-    return true;
+            allAssigned = param->Assign(*source) && allAssigned;
+    return allAssigned;
 }
 
 bool VParamList::IsEqual(const IParamList& other) const

@@ -74,6 +74,8 @@ public:
     virtual void GetParams(IVector<IParam*>& out) = 0;
     virtual void GetParams(IVector<const IParam*>& out) const = 0;
     virtual bool HasSameDefinition(const IParamList& other) const = 0;
+    // Assigns each parameter from its namesake in `other`; false when the definitions differ
+    // or any parameter refused (that one stays as it was, the others are copied).
     virtual bool CopyValuesFrom(const IParamList& other) = 0;
     virtual bool IsEqual(const IParamList& other) const = 0;
     // A new unnamed list of the same definition list with this list's values.

@@ -220,6 +220,25 @@ TEST_F(DefinitionListTest, CopyCompareAndCloneNeedTheSameDefinitions)
     EXPECT_TRUE(first->Clone()->IsEqual(*first));
 }
 
+TEST_F(DefinitionListTest, CopyIntoAListWhoseHandlerRefusesLeavesRefusedParametersAlone)
+{
+    VDestroyableHandle<IParamList> source = definitions_.CreateParamList();
+    IParam& sourceRate = *source->FindParam(Text("Rate"));
+    SetParamValue(sourceRate, 50.0, true);
+    sourceRate.SetFlagB(true);
+    Device device;
+    DeviceHandler handler(device, DeviceCallbacks());
+    VDestroyableHandle<IParamList> target =
+        definitions_.CreateParamList(Text("Device"), Text("Device 1"), &handler);
+    const IParam& targetRate = *target->FindParam(Text("Rate"));
+    EXPECT_FALSE(target->CopyValuesFrom(*source));
+    EXPECT_TRUE(targetRate.IsDefault());
+    EXPECT_FALSE(targetRate.GetFlagB());
+    device.allowValues = true;
+    EXPECT_TRUE(target->CopyValuesFrom(*source));
+    EXPECT_TRUE(target->IsEqual(*source));
+}
+
 TEST_F(DefinitionListTest, ListObserversHearEveryParameterWhileTheyAreRegistered)
 {
     VDestroyableHandle<IParamList> list = definitions_.CreateParamList();

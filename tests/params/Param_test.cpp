@@ -151,7 +151,7 @@ TEST_F(ParamTest, ObserverAddedWithNotifyNowHearsEverythingInOrder)
 
 namespace
 {
-// Removes itself, or another observer, on its first value notification.
+// Removes itself, or another observer, on its first value or attribute notification.
 class RemovingObserver : public RecordingObserver
 {
 public:
@@ -426,4 +426,76 @@ TEST_F(ParamTest, ResetToDefaultRestoresTheExactDefault)
     rate.SetDefault(VParamObjectInt(2));
     EXPECT_FALSE(rate.ResetToDefault(true)) << "a default of another type cannot be copied";
     EXPECT_EQ(TextOf("Rate"), "0.123457");
+}
+
+TEST_F(ParamTest, RefusedChangesKeepTheOwnChoiceObjectsAndTheirValues)
+{
+    IParam& mode = Param("Mode");
+    SetParamValue(mode, 5, true);
+    IParam* five = mode.AddOwnChoice(Text("Five"));
+    ASSERT_NE(five, nullptr);
+    VetoHandler handler;
+    ASSERT_TRUE(mode.SetHandler(&handler));
+    RecordingObserver observer;
+    mode.AddObserver(&observer, false);
+    const auto expectFiveUnchanged = [&](const char* after)
+    {
+        ASSERT_EQ(mode.GetChoiceCount(), 1u) << after;
+        EXPECT_EQ(mode.FindChoice(Text("Five")), five) << after;
+        int value = 0;
+        EXPECT_TRUE(GetParamValue(*five, value)) << after;
+        EXPECT_EQ(value, 5) << after;
+    };
+
+    EXPECT_FALSE(SetParamValue(*five, 6, true)) << "the parent's handler refuses";
+    expectFiveUnchanged("a refused change of the choice's value");
+    EXPECT_FALSE(mode.SetReadOnly(true));
+    expectFiveUnchanged("a refused flag change");
+    EXPECT_EQ(mode.AddOwnChoice(Text("Six")), nullptr);
+    expectFiveUnchanged("a refused new choice");
+    EXPECT_FALSE(mode.ClearOwnChoices());
+    expectFiveUnchanged("a refused clear");
+    mode.BeginAttributeChange();
+    EXPECT_TRUE(SetParamValue(*five, 7, true)) << "inside a bracket the parent decides at its end";
+    EXPECT_FALSE(mode.EndAttributeChange());
+    expectFiveUnchanged("a refused bracket");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"observing"}));
+
+    handler.allowAttributes = true;
+    EXPECT_TRUE(SetParamValue(*five, 6, true));
+    EXPECT_EQ(mode.FindChoice(Text("Five")), five);
+    EXPECT_TRUE(mode.ClearOwnChoices());
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"observing", "attributes 8", "attributes 8"}));
+}
+
+TEST_F(ParamTest, RefusedAssignChangesNothing)
+{
+    VDestroyableHandle<IParamList> other = definitions_.CreateParamList();
+    IParam& source = *other->FindParam(Text("Mode"));
+    SetParamValue(source, 2, true);
+    source.SetFlagB(true);
+    source.SetDisplayAttribute(4);
+    source.SetDefault(VParamObjectInt(9));
+    IParam& mode = Param("Mode");
+    VetoHandler handler;
+    mode.SetHandler(&handler);
+    RecordingObserver observer;
+    mode.AddObserver(&observer, false);
+    const auto expectUnchanged = [&](const char* refused)
+    {
+        EXPECT_EQ(TextOf("Mode"), "3") << refused;
+        EXPECT_FALSE(mode.GetFlagB()) << refused;
+        EXPECT_EQ(mode.GetDisplayAttribute(), 0) << refused;
+        EXPECT_TRUE(mode.IsDefault()) << refused;
+    };
+
+    handler.allowAttributes = true;
+    EXPECT_FALSE(mode.Assign(source));
+    expectUnchanged("value refused");
+    handler.allowAttributes = false;
+    handler.allowValues = true;
+    EXPECT_FALSE(mode.Assign(source));
+    expectUnchanged("attributes refused");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"observing"}));
 }
