@@ -8,10 +8,14 @@ VParamList::VParamList(VParamDefinitionList& definitionList, const IString& name
 {
 }
 
+// Leaves the definition list's record first, so that no visit on another thread sees the
+// list being taken apart, then lets go of its handler and its parameters.
 VParamList::~VParamList()
 {
-    StopObservingAll();
     definitionList_.OnParamListDestroyed(*this);
+    if (handler_)
+        RemoveHandler(handler_);
+    StopObservingAll();
 }
 
 void VParamList::AppendParam(std::unique_ptr<VParam> param)

@@ -4,7 +4,10 @@
 // observers (it observes the parameters only while it has observers of its own) and
 // forwards their veto questions to the list handler, usually the device.
 //
-// Thread rules: thread-bound; no locks (the device's main thread in the emulator).
+// Thread rules: thread-bound; no locks (the device's main thread in the emulator). The
+// last owner may destroy it on another thread (the thread serving the device): the
+// destructor first waits for visits of it through its definition list on other threads,
+// then detaches its handler on the destroying thread.
 
 #include "params/Destroyable.h"
 #include "params/Observed.h"
