@@ -35,8 +35,17 @@ protected:
         observers_.erase(found);
         return true;
     }
-    // A copy, so observers may register or unregister while being notified.
-    std::vector<Observer*> ObserversSnapshot() const { return observers_; }
+    // Calls `notify(observer)` for every observer registered when the notification starts
+    // that is still registered when its turn comes: observers may unregister, or delete,
+    // themselves or others while being told, and one registered meanwhile waits for the
+    // next notification.
+    template <class Notify> void NotifyObservers(Notify notify) const
+    {
+        const std::vector<Observer*> registered = observers_;
+        for (Observer* observer : registered)
+            if (IsObservedBy(observer))
+                notify(observer);
+    }
 
 private:
     std::vector<Observer*> observers_;

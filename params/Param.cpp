@@ -30,29 +30,22 @@ std::unique_ptr<IParamObject, DestroyDeleter> CloneValue(const IParamObject& val
 }
 } // namespace
 
-VParam::Attributes::Attributes(const Attributes& other)
-    : readOnly(other.readOnly), flagB(other.flagB), flagE(other.flagE), flagC(other.flagC),
-      choices(CopyChoices(other.choices)), isRange(other.isRange), modeFlag(other.modeFlag)
+VParam::Attributes::Attributes(const Attributes& other) : choices(CopyChoices(other.choices))
 {
-}
-
-VParam::Attributes& VParam::Attributes::operator=(const Attributes& other)
-{
-    if (this != &other)
-    {
-        Attributes copy(other);
-        std::swap(choices, copy.choices);
-        readOnly = other.readOnly;
-        flagB = other.flagB;
-        flagE = other.flagE;
-        flagC = other.flagC;
-        isRange = other.isRange;
-        modeFlag = other.modeFlag;
-    }
-    return *this;
+    CopyFlagsFrom(other);
 }
 
 VParam::Attributes::~Attributes() = default;
+
+void VParam::Attributes::CopyFlagsFrom(const Attributes& other)
+{
+    readOnly = other.readOnly;
+    flagB = other.flagB;
+    flagE = other.flagE;
+    flagC = other.flagC;
+    isRange = other.isRange;
+    modeFlag = other.modeFlag;
+}
 
 unsigned VParam::Attributes::DifferenceMask(const Attributes& other) const
 {
@@ -154,33 +147,33 @@ template <class Change>
 bool VParam::ChangeValue(bool respectReadOnly, bool forceConfirm, Change change)
 {
     valueUndo_.push_back(ValueSnapshot());
-    if (!change())
+    if (!change() || !ValueChangeAllowed(respectReadOnly, forceConfirm))
         return RestoreValue();
-    if (valueUndo_.size() > 1)
-    {
-        valueUndo_.pop_back();
-        return true;
-    }
-    return CommitValueChange(respectReadOnly, forceConfirm);
+    FinishValueChange();
+    return true;
 }
 
-// The outermost change: only here are read-only and the handler checked and observers told.
-bool VParam::CommitValueChange(bool respectReadOnly, bool forceConfirm)
+// Only the outermost change is checked against read-only and the handler; nested ones are
+// part of it.
+bool VParam::ValueChangeAllowed(bool respectReadOnly, bool forceConfirm)
 {
-    const VParam& before = *valueUndo_.back();
-    if (!SameValueState(before))
-    {
-        if (respectReadOnly && IsReadOnly())
-            return RestoreValue();
-        if (handler_ && !handler_->AllowValueChange(*this))
-            return RestoreValue();
-        if (!SameValueState(before))
-            NotifyValueChanged();
-    }
-    else if (forceConfirm && handler_ && !handler_->AllowValueChange(*this))
-        return RestoreValue();
+    if (valueUndo_.size() > 1)
+        return true;
+    const bool changed = !SameValueState(*valueUndo_.back());
+    if (changed && respectReadOnly && IsReadOnly())
+        return false;
+    if (!changed && !forceConfirm)
+        return true;
+    return !handler_ || handler_->AllowValueChange(*this);
+}
+
+// Tells the observers of an outermost change whose value still differs (the handler may
+// have changed it back), then drops the snapshot.
+void VParam::FinishValueChange()
+{
+    if (valueUndo_.size() == 1 && !SameValueState(*valueUndo_.back()))
+        NotifyValueChanged();
     valueUndo_.pop_back();
-    return true;
 }
 
 // Puts the last snapshot back silently; always false, the result of a refused change.
@@ -203,13 +196,9 @@ void VParam::CopyValueState(const VParam& from)
         value_ = CloneValue(*from.value_);
 }
 
-// Observers may unregister themselves or others while being told: each is called only if
-// it is still registered when its turn comes.
 void VParam::NotifyValueChanged()
 {
-    for (IParamObserver* observer : ObserversSnapshot())
-        if (IsObservedBy(observer))
-            observer->OnValueChanged(*this);
+    NotifyObservers([this](IParamObserver* observer) { observer->OnValueChanged(*this); });
 }
 
 bool VParam::SetValue(const IParamObject& value, bool respectReadOnly)
@@ -328,6 +317,8 @@ bool VParam::IsDefault() const
     return SameValueState(DefaultParam());
 }
 
+// Copies the default value itself: its text form may have lost digits. A default of another
+// value type cannot be copied and is refused.
 bool VParam::ResetToDefault(bool respectReadOnly)
 {
     if (IsDefault())
@@ -335,9 +326,7 @@ bool VParam::ResetToDefault(bool respectReadOnly)
     const VParam& defaultParam = DefaultParam();
     if (!defaultParam.hasValue_)
         return ClearValue(respectReadOnly);
-    VStringStd text;
-    defaultParam.value_->ToString(text);
-    return SetValueFromString(text, respectReadOnly);
+    return SetValue(*defaultParam.value_, respectReadOnly);
 }
 
 void VParam::SetDefault(const IParamObject& value)
@@ -363,6 +352,8 @@ bool VParam::IsEqualTo(const IParam& other, bool valueOnly) const
                          displayAttribute_ == param->displayAttribute_);
 }
 
+// Value and attributes change as one: both are applied before the handler is asked about
+// either, so a refusal of one puts both back and nothing is notified.
 bool VParam::Assign(const IParam& other)
 {
     const auto* source = dynamic_cast<const VParam*>(&other);
@@ -370,56 +361,98 @@ bool VParam::Assign(const IParam& other)
         return false;
     if (source == this)
         return true;
-    const bool valueAssigned = SameValueState(*source) || ChangeValue(false, false,
-                                                                      [&]
-                                                                      {
-                                                                          CopyValueState(*source);
-                                                                          return true;
-                                                                      });
-    const bool attributesAssigned = ChangeAttributes(0, [&] { attributes_ = source->attributes_; });
+    valueUndo_.push_back(ValueSnapshot());
+    attributesUndo_.push_back(SnapshotAttributes());
+    CopyValueState(*source);
+    ReplaceAttributes(source->attributes_);
+    if (!ValueChangeAllowed(false, false) || !AttributeChangeAllowed(0))
+    {
+        RestoreAttributes();
+        return RestoreValue();
+    }
     displayAttribute_ = source->displayAttribute_;
     defaultValue_ = source->defaultValue_;
-    return valueAssigned && attributesAssigned;
+    FinishValueChange();
+    FinishAttributeChange(0);
+    return true;
 }
 
 // ---- attribute change protocol ---------------------------------------------------------
 
+std::unique_ptr<VParam::AttributesSnapshot> VParam::SnapshotAttributes() const
+{
+    auto snapshot = std::make_unique<AttributesSnapshot>();
+    snapshot->attributes.CopyFlagsFrom(attributes_);
+    for (const Choice& choice : attributes_.choices)
+    {
+        snapshot->attributes.choices.push_back({choice.name, choice.param->ValueSnapshot()});
+        snapshot->choiceObjects.push_back(choice.param.get());
+    }
+    return snapshot;
+}
+
 template <class Change> bool VParam::ChangeAttributes(unsigned extraMask, Change change)
 {
-    attributesUndo_.push_back(std::make_unique<Attributes>(attributes_));
+    attributesUndo_.push_back(SnapshotAttributes());
     change();
-    if (attributesUndo_.size() > 1)
-    {
-        attributesUndo_.pop_back();
-        return true;
-    }
     return CommitAttributeChange(extraMask);
 }
 
 bool VParam::CommitAttributeChange(unsigned extraMask)
 {
-    const Attributes& before = *attributesUndo_.back();
-    if ((attributes_.DifferenceMask(before) | extraMask) != 0)
+    if (!AttributeChangeAllowed(extraMask))
     {
-        if (handler_ &&
-            !handler_->AllowAttributesChange(*this, attributes_.DifferenceMask(before) | extraMask))
-        {
-            RestoreAttributes();
-            return false;
-        }
-        const unsigned mask = attributes_.DifferenceMask(before) | extraMask;
-        if (mask != 0)
-            NotifyAttributesChanged(mask);
+        RestoreAttributes();
+        return false;
     }
-    attributesUndo_.pop_back();
+    FinishAttributeChange(extraMask);
     return true;
 }
 
+unsigned VParam::AttributeChangeMask(unsigned extraMask) const
+{
+    return attributes_.DifferenceMask(attributesUndo_.back()->attributes) | extraMask;
+}
+
+// Only the outermost change is put to the handler, and only when something changed.
+bool VParam::AttributeChangeAllowed(unsigned extraMask)
+{
+    if (attributesUndo_.size() > 1)
+        return true;
+    const unsigned mask = AttributeChangeMask(extraMask);
+    return mask == 0 || !handler_ || handler_->AllowAttributesChange(*this, mask);
+}
+
+void VParam::FinishAttributeChange(unsigned extraMask)
+{
+    const unsigned mask = attributesUndo_.size() == 1 ? AttributeChangeMask(extraMask) : 0;
+    if (mask != 0)
+        NotifyAttributesChanged(mask);
+    EndAttributeLevel();
+}
+
+// Puts the snapshot back silently: the flags, and the very choice objects it names, each
+// with its value as it was; choices added since are retired.
 void VParam::RestoreAttributes()
 {
-    attributes_ = *attributesUndo_.back();
+    const AttributesSnapshot& before = *attributesUndo_.back();
+    RetireOwnChoices();
+    attributes_.CopyFlagsFrom(before.attributes);
+    for (std::size_t i = 0; i < before.choiceObjects.size(); ++i)
+    {
+        const Choice& saved = before.attributes.choices[i];
+        std::unique_ptr<VParam> choice = TakeRetiredChoice(before.choiceObjects[i]);
+        choice->CopyValueState(*saved.param);
+        attributes_.choices.push_back({saved.name, std::move(choice)});
+    }
+    EndAttributeLevel();
+}
+
+void VParam::EndAttributeLevel()
+{
     attributesUndo_.pop_back();
-    AdoptOwnChoices();
+    if (attributesUndo_.empty())
+        ReleaseRetiredChoices();
 }
 
 // Own choices report their value changes to this parameter.
@@ -429,26 +462,61 @@ void VParam::AdoptOwnChoices()
         choice.param->handler_ = this;
 }
 
+// New choice objects copied from `source`; the present ones are retired.
+void VParam::ReplaceAttributes(const Attributes& source)
+{
+    RetireOwnChoices();
+    attributes_ = Attributes(source);
+    AdoptOwnChoices();
+}
+
+void VParam::RetireOwnChoices()
+{
+    for (Choice& choice : attributes_.choices)
+        retiredChoices_.push_back(std::move(choice));
+    attributes_.choices.clear();
+}
+
+std::unique_ptr<VParam> VParam::TakeRetiredChoice(const VParam* choice)
+{
+    const auto found =
+        std::find_if(retiredChoices_.begin(), retiredChoices_.end(),
+                     [choice](const Choice& retired) { return retired.param.get() == choice; });
+    std::unique_ptr<VParam> taken = std::move(found->param);
+    retiredChoices_.erase(found);
+    return taken;
+}
+
+// A retired choice still inside a change of its own (whose veto question retired it) is
+// kept until a later change ends, or as long as this parameter.
+void VParam::ReleaseRetiredChoices()
+{
+    retiredChoices_.erase(std::remove_if(retiredChoices_.begin(), retiredChoices_.end(),
+                                         [](const Choice& retired)
+                                         { return !retired.param->IsChanging(); }),
+                          retiredChoices_.end());
+}
+
+bool VParam::IsChanging() const
+{
+    return !valueUndo_.empty() || !attributesUndo_.empty();
+}
+
 void VParam::NotifyAttributesChanged(unsigned mask)
 {
-    for (IParamObserver* observer : ObserversSnapshot())
-        observer->OnAttributesChanged(*this, mask);
+    NotifyObservers([this, mask](IParamObserver* observer)
+                    { observer->OnAttributesChanged(*this, mask); });
 }
 
 void VParam::BeginAttributeChange()
 {
-    attributesUndo_.push_back(std::make_unique<Attributes>(attributes_));
+    attributesUndo_.push_back(SnapshotAttributes());
 }
 
 bool VParam::EndAttributeChange()
 {
     if (attributesUndo_.empty())
         return false;
-    if (attributesUndo_.size() > 1)
-    {
-        attributesUndo_.pop_back();
-        return true;
-    }
     return CommitAttributeChange(0);
 }
 
@@ -617,26 +685,25 @@ bool VParam::IsValid() const
 
 IParam* VParam::AddOwnChoice(const IString& name)
 {
-    const bool added =
+    VParam* added = nullptr;
+    const bool accepted =
         ChangeAttributes(0,
                          [&]
                          {
                              auto choice = std::make_unique<VParam>(*this);
                              choice->attributes_ = Attributes();
+                             choice->handler_ = this;
+                             added = choice.get();
                              attributes_.choices.push_back({VStringStd(name), std::move(choice)});
                          });
-    if (!added)
-        return nullptr;
-    VParam* choice = attributes_.choices.back().param.get();
-    choice->handler_ = this;
-    return choice;
+    return accepted ? added : nullptr;
 }
 
 bool VParam::ClearOwnChoices()
 {
     if (!HasOwnChoices())
         return true;
-    return ChangeAttributes(0, [&] { attributes_.choices.clear(); });
+    return ChangeAttributes(0, [this] { RetireOwnChoices(); });
 }
 
 // ---- observers -------------------------------------------------------------------------

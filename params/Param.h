@@ -3,7 +3,8 @@
 // A parameter is made from its definition, may be empty, has attributes (read-only and
 // three further flags), a default, and optionally a range ("Min"/"Max" children) or named
 // choices. Every change runs a protocol: snapshot, apply, then on the outermost change only
-// check read-only and the handler's veto and notify the observers, or restore silently.
+// check read-only and the handler's veto and notify the observers, or restore silently. A
+// refused change leaves the parameter exactly as it was, its own choice objects included.
 //
 // Thread rules: thread-bound. A parameter, its observers and its handler are used from one
 // thread at a time (the main thread in the emulator); no locks.
@@ -41,6 +42,7 @@ public:
     virtual bool GetValueAsString(IString& out) const = 0;
     virtual bool SetValueFromString(const IString& text, bool respectReadOnly) = 0;
     virtual bool HasDefault() const = 0;
+    // Copies the default value; false when it is refused or of another value type.
     virtual bool ResetToDefault(bool respectReadOnly) = 0;
     virtual bool IsDefault() const = 0;
     virtual void ClearDefault() = 0;
@@ -53,6 +55,7 @@ public:
     virtual bool DetachMacro(bool respectReadOnly) = 0;
     virtual bool IsValid() const = 0;
     virtual bool IsSameDefinition(const IParam& other) const = 0;
+    // Copies value, attributes, display attribute and default, all or nothing.
     virtual bool Assign(const IParam& other) = 0;
     virtual bool IsEqual(const IParam& other) const = 0;
     // Brackets several attribute changes into one notification with the combined mask.
@@ -82,7 +85,8 @@ public:
     virtual bool SetRange(bool isRange) = 0;
     virtual bool SetModeFlag(bool flag) = 0;
     virtual bool ClearOwnChoices() = 0;
-    // The new choice, a copy of the current value, or none when the change was refused.
+    // The new choice, a copy of the current value, or none when the change was refused. It
+    // stays the same object until the own choices are cleared or replaced by an Assign.
     virtual IParam* AddOwnChoice(const IString& name) = 0;
     virtual void GetNote(IString& out) const = 0;
     virtual bool HasNote() const = 0;
@@ -125,11 +129,16 @@ public:
         bool modeFlag = true;
 
         Attributes() = default;
+        // A copy with choice objects of its own.
         Attributes(const Attributes& other);
-        Attributes& operator=(const Attributes& other);
+        Attributes(Attributes&&) = default;
+        Attributes& operator=(const Attributes&) = delete;
+        Attributes& operator=(Attributes&&) = default;
         ~Attributes();
         // The change bits (ParamAttributeBits) of every difference from `other`.
         unsigned DifferenceMask(const Attributes& other) const;
+        // Everything but the choices.
+        void CopyFlagsFrom(const Attributes& other);
     };
 
     // A parameter of `definition` holding a copy of `value`.
@@ -231,22 +240,34 @@ private:
     struct ValueStateOnly
     {
     };
+    struct AttributesSnapshot;
 
     VParam(const VParam& other, ValueStateOnly);
     std::unique_ptr<VParam> ValueSnapshot() const;
 
     template <class Change>
     bool ChangeValue(bool respectReadOnly, bool forceConfirm, Change change);
-    bool CommitValueChange(bool respectReadOnly, bool forceConfirm);
+    bool ValueChangeAllowed(bool respectReadOnly, bool forceConfirm);
+    void FinishValueChange();
     bool RestoreValue();
     bool SameValueState(const VParam& other) const;
     void CopyValueState(const VParam& from);
     void NotifyValueChanged();
+    std::unique_ptr<AttributesSnapshot> SnapshotAttributes() const;
     template <class Change> bool ChangeAttributes(unsigned extraMask, Change change);
     bool CommitAttributeChange(unsigned extraMask);
-    bool SetAttributeFlag(bool Attributes::*flag, bool value);
+    unsigned AttributeChangeMask(unsigned extraMask) const;
+    bool AttributeChangeAllowed(unsigned extraMask);
+    void FinishAttributeChange(unsigned extraMask);
     void RestoreAttributes();
+    void EndAttributeLevel();
+    bool SetAttributeFlag(bool Attributes::*flag, bool value);
+    void ReplaceAttributes(const Attributes& source);
     void AdoptOwnChoices();
+    void RetireOwnChoices();
+    std::unique_ptr<VParam> TakeRetiredChoice(const VParam* choice);
+    void ReleaseRetiredChoices();
+    bool IsChanging() const;
     const Choices& EffectiveChoices() const;
     const VParam& DefaultParam() const;
 
@@ -258,7 +279,10 @@ private:
     IParamHandler* handler_ = nullptr;
     const ISemanticType& semanticType_;
     Attributes attributes_;
-    std::vector<std::unique_ptr<Attributes>> attributesUndo_;
+    std::vector<std::unique_ptr<AttributesSnapshot>> attributesUndo_;
+    // Own choices taken out during an attribute change: a refused change puts these very
+    // objects back; they are freed when the outermost change ends.
+    Choices retiredChoices_;
     std::unique_ptr<IDestroyable, DestroyDeleter> semanticValue_;
     std::shared_ptr<VParam> defaultValue_;
     VStringStd note_;
@@ -272,9 +296,21 @@ struct VParam::Choice
     std::unique_ptr<VParam> param;
 };
 
-// Typed access used by device code: the value object must hold a T.
+// What a refused attribute change puts back: the flags and, for each own choice, its name,
+// the object itself (owned by the parameter, never replaced by a copy) and its value.
+struct VParam::AttributesSnapshot
+{
+    // The choices here are value-only copies, for comparing and restoring values.
+    Attributes attributes;
+    std::vector<const VParam*> choiceObjects;
+};
+
+// Typed access used by device code: false, with `value` untouched, when the parameter is
+// empty or its value object does not hold a T.
 template <class T> bool GetParamValue(const IParam& param, T& value)
 {
+    if (!param.HasValue())
+        return false;
     const auto* typed = dynamic_cast<const ITypedParamObject<T>*>(param.GetValueConst());
     if (!typed)
         return false;

@@ -1,6 +1,5 @@
 #include "params/ParamDefinitionList.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -14,8 +13,8 @@ VParamDefinitionList::VParamDefinitionList(const IString& name, const IString& d
 
 VParamDefinitionList::~VParamDefinitionList()
 {
-    for (IParamDefinitionListObserver* observer : ObserversSnapshot())
-        observer->OnDefinitionListDestroyed(*this);
+    NotifyObservers([this](IParamDefinitionListObserver* observer)
+                    { observer->OnDefinitionListDestroyed(*this); });
 }
 
 void VParamDefinitionList::GetQualifiedName(IString& out) const
@@ -25,8 +24,7 @@ void VParamDefinitionList::GetQualifiedName(IString& out) const
 
 bool VParamDefinitionList::CanAddDefinitions() const
 {
-    std::lock_guard<std::mutex> lock(paramListsMutex_);
-    return paramLists_.empty();
+    return paramLists_.IsEmpty();
 }
 
 IParamDefinition* VParamDefinitionList::AddDefinition(const IString& name,
@@ -82,16 +80,14 @@ VDestroyableHandle<IParamList> VParamDefinitionList::CreateParamList(const IStri
                                                                      IParamListHandler* handler)
 {
     auto* list = new VParamList(*this, name, displayName);
-    {
-        std::lock_guard<std::mutex> lock(paramListsMutex_);
-        paramLists_.push_back(list);
-    }
     for (const auto& definition : definitions_)
         list->AppendParam(definition->CreateParam());
+    // Recorded once complete: a visit on another thread never sees it half filled.
+    paramLists_.Add(*list);
     if (handler)
         list->SetHandler(handler);
-    for (IParamDefinitionListObserver* observer : ObserversSnapshot())
-        observer->OnParamListCreated(*list);
+    NotifyObservers([list](IParamDefinitionListObserver* observer)
+                    { observer->OnParamListCreated(*list); });
     return MakeDestroyableHandle<IParamList>(list);
 }
 
@@ -113,20 +109,11 @@ bool VParamDefinitionList::RemoveObserver(IParamDefinitionListObserver* observer
 
 void VParamDefinitionList::ForEachParamList(const ParamListVisitor& visitor, bool visit)
 {
-    if (!visit)
-        return;
-    std::vector<VParamList*> lists;
-    {
-        std::lock_guard<std::mutex> lock(paramListsMutex_);
-        lists = paramLists_;
-    }
-    for (VParamList* list : lists)
-        visitor(*list);
+    if (visit)
+        paramLists_.ForEach(visitor);
 }
 
 void VParamDefinitionList::OnParamListDestroyed(const VParamList& list)
 {
-    std::lock_guard<std::mutex> lock(paramListsMutex_);
-    paramLists_.erase(std::remove(paramLists_.begin(), paramLists_.end(), &list),
-                      paramLists_.end());
+    paramLists_.Remove(list);
 }

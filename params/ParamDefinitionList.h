@@ -5,17 +5,19 @@
 //
 // Thread rules: the main thread builds the definition registries, adds definitions and
 // creates the devices' lists. A list may be destroyed on any thread (the thread serving a
-// device can hold its last reference), so the record of the lists made from this one is
-// guarded by `paramListsMutex_`.
+// device can hold its last reference), so the record of the lists made from this one,
+// `paramLists_`, is thread-safe, and so are CanAddDefinitions() and ForEachParamList(): a
+// list destroyed during a visit is either visited completely before its destruction goes
+// on or not at all.
 
 #include "params/Destroyable.h"
 #include "params/Observed.h"
 #include "params/ParamDefinition.h"
 #include "params/ParamList.h"
+#include "params/ParamListRecord.h"
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class IParamDefinitionList;
@@ -61,7 +63,8 @@ public:
     virtual bool AddObserver(IParamDefinitionListObserver* observer) = 0;
     virtual bool RemoveObserver(IParamDefinitionListObserver* observer) = 0;
     virtual ~IParamDefinitionList() = default;
-    // Visits the lists made from this one, in creation order, when `visit` is true.
+    // Visits the lists made from this one, in creation order, when `visit` is true; a list
+    // destroyed meanwhile is skipped.
     virtual void ForEachParamList(const ParamListVisitor& visitor, bool visit) = 0;
 };
 
@@ -101,7 +104,8 @@ public:
     bool RemoveObserver(IParamDefinitionListObserver* observer) override;
     void ForEachParamList(const ParamListVisitor& visitor, bool visit) override;
 
-    // Called by a list made from this one when it is destroyed.
+    // Called by a list made from this one when its destruction begins; returns once no other
+    // thread visits it any more.
     void OnParamListDestroyed(const VParamList& list);
 
 private:
@@ -109,8 +113,7 @@ private:
     const VStringStd displayName_;
     const VStringStd description_;
     const VStringStd group_;
-    mutable std::mutex paramListsMutex_;
-    std::vector<VParamList*> paramLists_;
+    VParamListRecord paramLists_;
     std::vector<std::unique_ptr<VParamDefinition>> definitions_;
     void* const userData_;
 };

@@ -8,10 +8,14 @@ VParamList::VParamList(VParamDefinitionList& definitionList, const IString& name
 {
 }
 
+// Leaves the definition list's record first, so that no visit on another thread sees the
+// list being taken apart, then lets go of its handler and its parameters.
 VParamList::~VParamList()
 {
-    StopObservingAll();
     definitionList_.OnParamListDestroyed(*this);
+    if (handler_)
+        RemoveHandler(handler_);
+    StopObservingAll();
 }
 
 void VParamList::AppendParam(std::unique_ptr<VParam> param)
@@ -60,14 +64,16 @@ bool VParamList::HasSameDefinition(const IParamList& other) const
     return &other.GetDefinitionList() == &GetDefinitionList();
 }
 
+// Copies every parameter even after a refusal; a refused parameter stays as it was.
 bool VParamList::CopyValuesFrom(const IParamList& other)
 {
     if (!HasSameDefinition(other))
         return false;
+    bool allAssigned = true;
     for (const auto& param : params_)
         if (const IParam* source = other.FindParam(param->Name()))
-            param->Assign(*source);
-    return true;
+            allAssigned = param->Assign(*source) && allAssigned;
+    return allAssigned;
 }
 
 bool VParamList::IsEqual(const IParamList& other) const
@@ -118,8 +124,8 @@ bool VParamList::SetEditable(bool editable)
         attributesUndo_.pop_back();
         return false;
     }
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnListAttributesChanged(*this, mask);
+    NotifyObservers([this, mask](IParamListObserver* observer)
+                    { observer->OnListAttributesChanged(*this, mask); });
     attributesUndo_.pop_back();
     // Every parameter's effective read-only state follows the list's editable state.
     for (const auto& param : params_)
@@ -220,20 +226,19 @@ void VParamList::OnListObserverRemoved()
 
 void VParamList::NotifyListChanged()
 {
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnParamListChanged(*this);
+    NotifyObservers([this](IParamListObserver* observer) { observer->OnParamListChanged(*this); });
 }
 
 void VParamList::OnValueChanged(const IParam& param)
 {
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnParamValueChanged(*this, param);
+    NotifyObservers([this, &param](IParamListObserver* observer)
+                    { observer->OnParamValueChanged(*this, param); });
 }
 
 void VParamList::OnAttributesChanged(const IParam& param, unsigned mask)
 {
-    for (IParamListObserver* observer : ObserversSnapshot())
-        observer->OnParamAttributesChanged(*this, param, mask);
+    NotifyObservers([this, &param, mask](IParamListObserver* observer)
+                    { observer->OnParamAttributesChanged(*this, param, mask); });
 }
 
 bool VParamList::AllowValueChange(const IParam& param)

@@ -4,7 +4,10 @@
 // observers (it observes the parameters only while it has observers of its own) and
 // forwards their veto questions to the list handler, usually the device.
 //
-// Thread rules: thread-bound; no locks (the device's main thread in the emulator).
+// Thread rules: thread-bound; no locks (the device's main thread in the emulator). The
+// last owner may destroy it on another thread (the thread serving the device): the
+// destructor first waits for visits of it through its definition list on other threads,
+// then detaches its handler on the destroying thread.
 
 #include "params/Destroyable.h"
 #include "params/Observed.h"
@@ -74,6 +77,8 @@ public:
     virtual void GetParams(IVector<IParam*>& out) = 0;
     virtual void GetParams(IVector<const IParam*>& out) const = 0;
     virtual bool HasSameDefinition(const IParamList& other) const = 0;
+    // Assigns each parameter from its namesake in `other`; false when the definitions differ
+    // or any parameter refused (that one stays as it was, the others are copied).
     virtual bool CopyValuesFrom(const IParamList& other) = 0;
     virtual bool IsEqual(const IParamList& other) const = 0;
     // A new unnamed list of the same definition list with this list's values.

@@ -2,7 +2,7 @@
 // The list handler a device installs on its parameter list: each of the first four
 // handler operations may be bound to a member function of the device. While disabled, or
 // where no member is bound, changes are allowed and nothing is called. Thread-bound to
-// the thread that uses the list.
+// the thread that uses the list; a list detaches itself on the thread that destroys it.
 
 #include "params/ParamList.h"
 

@@ -47,7 +47,7 @@ void VPropertySet::SetAll(const IPropertySet& source)
     {
         values_[name] = std::move(value);
     }
-    ++revision_;
+    revision_ += copied.size() + 1;
 }
 
 std::uint64_t VPropertySet::GetRevision() const

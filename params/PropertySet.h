@@ -21,7 +21,8 @@ public:
     virtual bool GetValue(const IString& name, IString& out) const = 0;
     // Inserts or replaces, and counts one change.
     virtual void SetValue(const IString& name, const IString& value) = 0;
-    // Sets every property of `source` here, counting one change in all.
+    // Sets every property of `source` here, counting one change for each value set and one
+    // more for the whole call, so that even an empty source counts.
     virtual void SetAll(const IPropertySet& source) = 0;
     virtual std::uint64_t GetRevision() const = 0;
     virtual ~IPropertySet() = default;

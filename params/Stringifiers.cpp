@@ -5,6 +5,8 @@
 #include <locale>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace
 {
@@ -31,17 +33,36 @@ std::string ToLowerAscii(std::string text)
     return text;
 }
 
-// Stream input cannot read these, yet a value written as text must read back.
-const std::string& NanText()
+// Stream input reads an unsigned number with a minus sign as its wrap-around ("-1" as
+// 4294967295); a negative text is never a valid unsigned value.
+bool IsNegativeText(const IString& text)
 {
-    static const std::string text = StreamOut(std::numeric_limits<double>::quiet_NaN());
-    return text;
+    const std::string_view view(text.CStr());
+    const std::size_t first = view.find_first_not_of(" \t\n\v\f\r");
+    return first != std::string_view::npos && view[first] == '-';
 }
 
-const std::string& InfinityText()
+struct SpecialDouble
 {
-    static const std::string text = StreamOut(std::numeric_limits<double>::infinity());
-    return text;
+    std::string text;
+    double value;
+};
+
+// The texts this program prints for the values stream input cannot read (NaN of either
+// sign, as 0/0 gives a negative one, and both infinities), made once: a value written as
+// text must read back.
+const std::vector<SpecialDouble>& SpecialDoubles()
+{
+    static const std::vector<SpecialDouble> specials = []
+    {
+        std::vector<SpecialDouble> made;
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double infinity = std::numeric_limits<double>::infinity();
+        for (double value : {nan, -nan, infinity, -infinity})
+            made.push_back({StreamOut(value), value});
+        return made;
+    }();
+    return specials;
 }
 } // namespace
 
@@ -88,20 +109,18 @@ bool VParamStreamStringifier::FromString(const IString& text, int& out)
 
 bool VParamStreamStringifier::FromString(const IString& text, unsigned int& out)
 {
-    return StreamIn(text, out);
+    return !IsNegativeText(text) && StreamIn(text, out);
 }
 
 bool VParamStreamStringifier::FromString(const IString& text, double& out)
 {
-    if (NanText() == text.CStr())
+    for (const SpecialDouble& special : SpecialDoubles())
     {
-        out = std::numeric_limits<double>::quiet_NaN();
-        return true;
-    }
-    if (InfinityText() == text.CStr())
-    {
-        out = std::numeric_limits<double>::infinity();
-        return true;
+        if (special.text == text.CStr())
+        {
+            out = special.value;
+            return true;
+        }
     }
     return StreamIn(text, out);
 }

@@ -2,7 +2,7 @@
 // The exact text forms of parameter values, as the HAL reads and writes them. The
 // streams use the classic "C" locale, so a user locale never changes a text.
 //
-// Thread rules: thread-safe (no state besides two constant texts made on first use).
+// Thread rules: thread-safe (no state besides a constant table of texts made on first use).
 
 #include "params/String.h"
 
@@ -19,8 +19,9 @@ public:
     static bool FromString(const IString& text, bool& out);
     // Stream input (leading white space skipped) followed by nothing but white space.
     static bool FromString(const IString& text, int& out);
+    // As for int; a negative text fails.
     static bool FromString(const IString& text, unsigned int& out);
-    // Also reads this program's own texts for quiet NaN and positive infinity.
+    // Also reads this program's own texts for NaN and infinity of either sign.
     static bool FromString(const IString& text, double& out);
 };
 

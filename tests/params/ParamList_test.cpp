@@ -2,7 +2,10 @@
 #include "params/ParamListHandler.h"
 #include "tests/params/ParamTestSupport.h"
 
+#include <atomic>
+#include <future>
 #include <gtest/gtest.h>
+#include <set>
 #include <thread>
 
 using namespace ParamTest;
@@ -64,6 +67,21 @@ struct Device
 
 using DeviceHandler = VParamListHandler<Device>::Handler;
 
+// Knows the lists it is attached to; runs `onDetach` on the thread that detaches it.
+class AttachRecorder : public IParamListHandler
+{
+public:
+    void Attach(IParamList& list) override { attached.insert(&list); }
+    void Detach(IParamList& list) override
+    {
+        attached.erase(&list);
+        if (onDetach)
+            onDetach();
+    }
+    std::set<const IParamList*> attached;
+    std::function<void()> onDetach;
+};
+
 DeviceHandler::Callbacks DeviceCallbacks()
 {
     DeviceHandler::Callbacks callbacks;
@@ -106,6 +124,126 @@ TEST_F(DefinitionListTest, ListsOfOneTypeMayBeDestroyedOnSeveralThreadsAtOnce)
     }
     releaser.join();
     EXPECT_TRUE(definitions_.CanAddDefinitions());
+}
+
+TEST_F(DefinitionListTest, VisitSkipsAListDestroyedOnAnotherThreadMeanwhile)
+{
+    VDestroyableHandle<IParamList> first = definitions_.CreateParamList();
+    VDestroyableHandle<IParamList> second = definitions_.CreateParamList();
+    VDestroyableHandle<IParamList> third = definitions_.CreateParamList();
+    const std::vector<const IParamList*> expected{first.get(), third.get()};
+    std::vector<const IParamList*> visited;
+    definitions_.ForEachParamList(
+        [&](IParamList& list)
+        {
+            EXPECT_EQ(list.GetParamCount(), 4u);
+            visited.push_back(&list);
+            if (&list == first.get())
+                std::thread([&] { second.reset(); }).join();
+        },
+        true);
+    EXPECT_EQ(visited, expected);
+}
+
+TEST_F(DefinitionListTest, ListDestroyedOnAnotherThreadDuringItsVisitWaitsForTheVisit)
+{
+    AttachRecorder handler;
+    VDestroyableHandle<IParamList> list =
+        definitions_.CreateParamList(Text("Device"), Text("Device 1"), &handler);
+    std::atomic<bool> visitEnded{false};
+    std::atomic<bool> detachedAfterVisit{false};
+    handler.onDetach = [&] { detachedAfterVisit = visitEnded.load(); };
+    std::promise<void> destroying;
+    std::thread releaser;
+    definitions_.ForEachParamList(
+        [&](IParamList& visitedList)
+        {
+            releaser = std::thread(
+                [&]
+                {
+                    destroying.set_value();
+                    list.reset();
+                });
+            ASSERT_EQ(destroying.get_future().wait_for(std::chrono::seconds(10)),
+                      std::future_status::ready);
+            for (int value = 0; value < 100; ++value)
+                EXPECT_TRUE(SetParamValue(*visitedList.FindParam(Text("Mode")), value, true));
+            visitEnded = true;
+        },
+        true);
+    releaser.join();
+    EXPECT_TRUE(detachedAfterVisit);
+    EXPECT_TRUE(handler.attached.empty());
+}
+
+// A device's list released on the thread serving it while the main thread visits the
+// lists of its type and makes and destroys others.
+TEST_F(DefinitionListTest, VisitsRaceListsDestroyedOnAWorker)
+{
+    constexpr int kLists = 100;
+    VDestroyableHandle<IParamList> kept = definitions_.CreateParamList();
+    std::vector<VDestroyableHandle<IParamList>> lists;
+    for (int i = 0; i < kLists; ++i)
+        lists.push_back(definitions_.CreateParamList());
+    std::atomic<bool> released{false};
+    std::thread releaser(
+        [&]
+        {
+            while (!lists.empty())
+                lists.pop_back();
+            released = true;
+        });
+    int visits = 0;
+    do
+    {
+        definitions_.ForEachParamList(
+            [&](IParamList& list)
+            {
+                VStringStd text;
+                EXPECT_TRUE(list.FindParam(Text("Rate"))->GetValueAsString(text));
+                ++visits;
+            },
+            true);
+        definitions_.CreateParamList();
+    } while (!released);
+    releaser.join();
+    EXPECT_GE(visits, 1);
+    kept.reset();
+    EXPECT_TRUE(definitions_.CanAddDefinitions());
+}
+
+TEST_F(DefinitionListTest, VisitorsMayMakeAndDestroyListsIncludingTheVisitedOne)
+{
+    std::vector<VDestroyableHandle<IParamList>> lists;
+    for (int i = 0; i < 3; ++i)
+        lists.push_back(definitions_.CreateParamList());
+    int visits = 0;
+    int nestedVisits = 0;
+    definitions_.ForEachParamList(
+        [&](IParamList& list)
+        {
+            ++visits;
+            VDestroyableHandle<IParamList> extra = definitions_.CreateParamList();
+            definitions_.ForEachParamList([&](IParamList&) { ++nestedVisits; }, true);
+            for (auto& handle : lists)
+                if (handle.get() == &list)
+                    handle.reset();
+        },
+        true);
+    EXPECT_EQ(visits, 3);
+    EXPECT_EQ(nestedVisits, 4 + 3 + 2) << "the visited list, the later ones and the extra";
+    EXPECT_TRUE(definitions_.CanAddDefinitions());
+}
+
+TEST_F(DefinitionListTest, DestroyedListDetachesFromItsHandler)
+{
+    AttachRecorder handler;
+    VDestroyableHandle<IParamList> first =
+        definitions_.CreateParamList(Text("Device"), Text("Device 1"), &handler);
+    VDestroyableHandle<IParamList> second =
+        definitions_.CreateParamList(Text("Device"), Text("Device 2"), &handler);
+    first.reset();
+    EXPECT_EQ(handler.attached, (std::set<const IParamList*>{second.get()}));
 }
 
 TEST_F(DefinitionListTest, ListHoldsOneDefaultParameterPerDefinitionInOrder)
@@ -218,6 +356,25 @@ TEST_F(DefinitionListTest, CopyCompareAndCloneNeedTheSameDefinitions)
     EXPECT_TRUE(second->CopyValuesFrom(*first));
     EXPECT_TRUE(first->IsEqual(*second));
     EXPECT_TRUE(first->Clone()->IsEqual(*first));
+}
+
+TEST_F(DefinitionListTest, CopyIntoAListWhoseHandlerRefusesLeavesRefusedParametersAlone)
+{
+    VDestroyableHandle<IParamList> source = definitions_.CreateParamList();
+    IParam& sourceRate = *source->FindParam(Text("Rate"));
+    SetParamValue(sourceRate, 50.0, true);
+    sourceRate.SetFlagB(true);
+    Device device;
+    DeviceHandler handler(device, DeviceCallbacks());
+    VDestroyableHandle<IParamList> target =
+        definitions_.CreateParamList(Text("Device"), Text("Device 1"), &handler);
+    const IParam& targetRate = *target->FindParam(Text("Rate"));
+    EXPECT_FALSE(target->CopyValuesFrom(*source));
+    EXPECT_TRUE(targetRate.IsDefault());
+    EXPECT_FALSE(targetRate.GetFlagB());
+    device.allowValues = true;
+    EXPECT_TRUE(target->CopyValuesFrom(*source));
+    EXPECT_TRUE(target->IsEqual(*source));
 }
 
 TEST_F(DefinitionListTest, ListObserversHearEveryParameterWhileTheyAreRegistered)

@@ -151,17 +151,44 @@ TEST_F(ParamTest, ObserverAddedWithNotifyNowHearsEverythingInOrder)
 
 namespace
 {
-// Removes itself, or another observer, on its first value notification.
+// Removes itself, or another observer, on its first value or attribute notification.
 class RemovingObserver : public RecordingObserver
 {
 public:
     void OnValueChanged(const IParam& param) override
     {
         RecordingObserver::OnValueChanged(param);
-        if (IParamObserver* target = std::exchange(toRemove, nullptr))
-            const_cast<IParam&>(param).RemoveObserver(target);
+        RemoveTarget(param);
+    }
+    void OnAttributesChanged(const IParam& param, unsigned mask) override
+    {
+        RecordingObserver::OnAttributesChanged(param, mask);
+        RemoveTarget(param);
     }
     IParamObserver* toRemove = nullptr;
+    bool deleteRemoved = false;
+
+private:
+    void RemoveTarget(const IParam& param)
+    {
+        IParamObserver* target = std::exchange(toRemove, nullptr);
+        if (!target)
+            return;
+        const_cast<IParam&>(param).RemoveObserver(target);
+        if (deleteRemoved)
+            delete target;
+    }
+};
+
+// Owned by nobody: removes and deletes itself on its first attribute notification.
+class SelfDeletingObserver : public IParamObserver
+{
+public:
+    void OnAttributesChanged(const IParam& param, unsigned) override
+    {
+        const_cast<IParam&>(param).RemoveObserver(this);
+        delete this;
+    }
 };
 } // namespace
 
@@ -179,6 +206,26 @@ TEST_F(ParamTest, ObserversMayRemoveThemselvesOrOthersDuringANotification)
     EXPECT_EQ(victim.events, (std::vector<std::string>{"observing", "stop"}))
         << "removed before its turn, so never called";
     EXPECT_EQ(last.events, (std::vector<std::string>{"observing", "value 2", "value 1"}));
+}
+
+TEST_F(ParamTest, ObserversMayRemoveOrDeleteThemselvesOrOthersDuringAnAttributeNotification)
+{
+    RemovingObserver remover, deleter;
+    RecordingObserver victim, last;
+    remover.toRemove = &victim;
+    deleter.toRemove = new RecordingObserver;
+    deleter.deleteRemoved = true;
+    IParam& mode = Param("Mode");
+    for (IParamObserver* observer :
+         std::vector<IParamObserver*>{new SelfDeletingObserver, &remover, &deleter, &victim,
+                                      deleter.toRemove, &last, new SelfDeletingObserver})
+        mode.AddObserver(observer, false);
+    ASSERT_TRUE(mode.SetFlagB(true));
+    ASSERT_TRUE(mode.SetFlagB(false));
+    EXPECT_EQ(victim.events, (std::vector<std::string>{"observing", "stop"}))
+        << "removed before its turn, so never called";
+    EXPECT_EQ(last.events, (std::vector<std::string>{"observing", "attributes 2", "attributes 2"}));
+    EXPECT_EQ(static_cast<VParam&>(mode).GetObserverCount(), 3u);
 }
 
 namespace
@@ -353,4 +400,102 @@ TEST_F(ParamTest, NoMacrosWithoutAProvider)
     EXPECT_FALSE(mode.SetMacro(Text("Any"), true));
     EXPECT_TRUE(mode.DetachMacro(true));
     EXPECT_EQ(mode.GetSemanticValue(), nullptr);
+}
+
+TEST_F(ParamTest, TypedReadOfAnEmptyParameterFails)
+{
+    IParam& mode = Param("Mode");
+    ASSERT_TRUE(mode.ClearValue(true));
+    int value = -1;
+    EXPECT_FALSE(GetParamValue(mode, value));
+    EXPECT_EQ(value, -1);
+    EXPECT_TRUE(SetParamValue(mode, 2, true)) << "an empty parameter still takes a typed value";
+    EXPECT_TRUE(GetParamValue(mode, value));
+    EXPECT_EQ(value, 2);
+}
+
+TEST_F(ParamTest, ResetToDefaultRestoresTheExactDefault)
+{
+    IParam& rate = Param("Rate");
+    rate.SetDefault(VParamObjectDouble(0.1234567));
+    ASSERT_TRUE(rate.ResetToDefault(true));
+    EXPECT_TRUE(rate.IsDefault());
+    double value = 0;
+    ASSERT_TRUE(GetParamValue(rate, value));
+    EXPECT_EQ(value, 0.1234567);
+    rate.SetDefault(VParamObjectInt(2));
+    EXPECT_FALSE(rate.ResetToDefault(true)) << "a default of another type cannot be copied";
+    EXPECT_EQ(TextOf("Rate"), "0.123457");
+}
+
+TEST_F(ParamTest, RefusedChangesKeepTheOwnChoiceObjectsAndTheirValues)
+{
+    IParam& mode = Param("Mode");
+    SetParamValue(mode, 5, true);
+    IParam* five = mode.AddOwnChoice(Text("Five"));
+    ASSERT_NE(five, nullptr);
+    VetoHandler handler;
+    ASSERT_TRUE(mode.SetHandler(&handler));
+    RecordingObserver observer;
+    mode.AddObserver(&observer, false);
+    const auto expectFiveUnchanged = [&](const char* after)
+    {
+        ASSERT_EQ(mode.GetChoiceCount(), 1u) << after;
+        EXPECT_EQ(mode.FindChoice(Text("Five")), five) << after;
+        int value = 0;
+        EXPECT_TRUE(GetParamValue(*five, value)) << after;
+        EXPECT_EQ(value, 5) << after;
+    };
+
+    EXPECT_FALSE(SetParamValue(*five, 6, true)) << "the parent's handler refuses";
+    expectFiveUnchanged("a refused change of the choice's value");
+    EXPECT_FALSE(mode.SetReadOnly(true));
+    expectFiveUnchanged("a refused flag change");
+    EXPECT_EQ(mode.AddOwnChoice(Text("Six")), nullptr);
+    expectFiveUnchanged("a refused new choice");
+    EXPECT_FALSE(mode.ClearOwnChoices());
+    expectFiveUnchanged("a refused clear");
+    mode.BeginAttributeChange();
+    EXPECT_TRUE(SetParamValue(*five, 7, true)) << "inside a bracket the parent decides at its end";
+    EXPECT_FALSE(mode.EndAttributeChange());
+    expectFiveUnchanged("a refused bracket");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"observing"}));
+
+    handler.allowAttributes = true;
+    EXPECT_TRUE(SetParamValue(*five, 6, true));
+    EXPECT_EQ(mode.FindChoice(Text("Five")), five);
+    EXPECT_TRUE(mode.ClearOwnChoices());
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"observing", "attributes 8", "attributes 8"}));
+}
+
+TEST_F(ParamTest, RefusedAssignChangesNothing)
+{
+    VDestroyableHandle<IParamList> other = definitions_.CreateParamList();
+    IParam& source = *other->FindParam(Text("Mode"));
+    SetParamValue(source, 2, true);
+    source.SetFlagB(true);
+    source.SetDisplayAttribute(4);
+    source.SetDefault(VParamObjectInt(9));
+    IParam& mode = Param("Mode");
+    VetoHandler handler;
+    mode.SetHandler(&handler);
+    RecordingObserver observer;
+    mode.AddObserver(&observer, false);
+    const auto expectUnchanged = [&](const char* refused)
+    {
+        EXPECT_EQ(TextOf("Mode"), "3") << refused;
+        EXPECT_FALSE(mode.GetFlagB()) << refused;
+        EXPECT_EQ(mode.GetDisplayAttribute(), 0) << refused;
+        EXPECT_TRUE(mode.IsDefault()) << refused;
+    };
+
+    handler.allowAttributes = true;
+    EXPECT_FALSE(mode.Assign(source));
+    expectUnchanged("value refused");
+    handler.allowAttributes = false;
+    handler.allowValues = true;
+    EXPECT_FALSE(mode.Assign(source));
+    expectUnchanged("attributes refused");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"observing"}));
 }
