@@ -99,19 +99,7 @@ private:
     std::thread thread_;
 };
 
-class DeviceTelnetConnectionTest : public testing::Test
-{
-protected:
-    TestDevice& ConnectedDevice()
-    {
-        TestDevice& device = rig_.AddDevice();
-        TestRig::Connect(device);
-        return device;
-    }
-
-    TestRig rig_;
-    HalProbe::BroadcastSender hal_{TestRig::kHal, TestRig::kLocal};
-};
+using DeviceTelnetConnectionTest = BriselTest::DeviceTest;
 } // namespace
 
 TEST_F(DeviceTelnetConnectionTest, ClientThatNeverReadsLosesItsSessionAndHoldsUpNoOne)

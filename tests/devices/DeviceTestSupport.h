@@ -4,11 +4,13 @@
 
 #include "tests/devices/TestRig.h"
 #include "tests/support/QtTestLoop.h"
+#include "tools/halprobe/BroadcastSender.h"
 #include "tools/halprobe/CommandSession.h"
 #include "tools/halprobe/DataPortListener.h"
 #include "tools/halprobe/ProbeError.h"
 
 #include <chrono>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 
@@ -44,6 +46,23 @@ NextRecord(HalProbe::DataPortListener& data,
         [&] { return record || (record = data.Receive(std::chrono::milliseconds(1))); }, timeout);
     return record;
 }
+
+// A rig of test devices and the HAL's broadcast commands to them.
+class DeviceTest : public testing::Test
+{
+protected:
+    static constexpr std::uint32_t kBox1 = 0x02000001;
+
+    TestDevice& ConnectedDevice()
+    {
+        TestDevice& device = rig_.AddDevice();
+        TestRig::Connect(device);
+        return device;
+    }
+
+    TestRig rig_;
+    HalProbe::BroadcastSender hal_{TestRig::kHal, TestRig::kLocal};
+};
 
 template <class T> bool ParameterBecomes(const TestDevice& device, const char* name, T expected)
 {

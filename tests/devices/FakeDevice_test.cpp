@@ -21,23 +21,10 @@ using QtTest::RunLoopUntil;
 
 namespace
 {
-constexpr std::uint32_t kBox1 = 0x02000001;
 // Two thousand device lives take a while on a loaded machine or under a sanitizer.
 constexpr std::chrono::seconds kSettleTimeout{60};
 
-class FakeDeviceTest : public testing::Test
-{
-protected:
-    TestDevice& ConnectedDevice()
-    {
-        TestDevice& device = rig_.AddDevice();
-        TestRig::Connect(device);
-        return device;
-    }
-
-    TestRig rig_;
-    HalProbe::BroadcastSender hal_{TestRig::kHal, TestRig::kLocal};
-};
+using FakeDeviceTest = BriselTest::DeviceTest;
 } // namespace
 
 TEST_F(FakeDeviceTest, ConstructionPublishesIdentityAndDefaults)

@@ -20,7 +20,6 @@ using QtTest::RunLoopUntil;
 
 namespace
 {
-constexpr std::uint32_t kBox1 = 0x02000001;
 constexpr double kRate = 100.0;
 
 bool Contains(const std::vector<std::int32_t>& frames, std::int32_t frame)
@@ -39,16 +38,9 @@ std::vector<int> AnnouncedSyncs(const std::string& log)
     return frames;
 }
 
-class FrameClockTest : public testing::Test
+class FrameClockTest : public BriselTest::DeviceTest
 {
 protected:
-    TestDevice& ConnectedDevice()
-    {
-        TestDevice& device = rig_.AddDevice();
-        TestRig::Connect(device);
-        return device;
-    }
-
     // A master whose own frame takes most of its period, and one slave; frames running.
     void StartSlowMaster()
     {
@@ -80,8 +72,6 @@ protected:
             ASSERT_EQ(masterFrames[i], slaveFrames[i]) << "frame " << i;
     }
 
-    TestRig rig_;
-    HalProbe::BroadcastSender hal_{TestRig::kHal, TestRig::kLocal};
     TestDevice* master_ = nullptr;
     TestDevice* slave_ = nullptr;
     std::atomic<bool> masterInFrame_{false};
