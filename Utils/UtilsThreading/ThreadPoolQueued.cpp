@@ -9,8 +9,8 @@ namespace UtilsThreading
 {
 namespace
 {
-// Assertion reports carry these fixed positions, which log searches key on.
-constexpr const char* kSourceFile = "Utils/UtilsThreading/ThreadPoolQueued.cpp";
+// Assertion reports carry this source text and these lines, which log searches key on.
+constexpr const char* kSourceFile = "UtilsThreading\\ThreadPoolQueued";
 constexpr int kThreadCountLine = 29;
 constexpr int kMaximumQueueSizeLine = 62;
 constexpr int kDropPolicyLine = 155;

@@ -48,7 +48,9 @@ TEST(Invoke, FromAWorkerRunsLaterOnTheEventThreadOnceAndInOrder)
         EXPECT_EQ(order[i], i);
         EXPECT_EQ(threads[i], std::this_thread::get_id());
     }
-    EXPECT_NE(log.find("Submit:InvokeEvent( pDetails )"), std::string::npos) << log;
+    EXPECT_NE(log.find("[Event System:5] EventSystem/Invoke:83: Submit:InvokeEvent( pDetails )\n"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(manager.GetHandlerCount(), 0u) << "no handler is involved";
 }
 

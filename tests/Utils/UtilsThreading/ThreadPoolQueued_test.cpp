@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 namespace
 {
 const std::string kAssertPrefix = "Assertion failed: ";
-const std::string kAssertFile = ", file Utils/UtilsThreading/ThreadPoolQueued.cpp, line ";
+const std::string kAssertFile = ", file UtilsThreading\\ThreadPoolQueued, line ";
 
 // A one-worker pool whose worker is held by a blocked task, so that tasks submitted
 // meanwhile stay queued (and subject to the drop policy) until Release.
