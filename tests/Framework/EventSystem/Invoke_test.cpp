@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -60,4 +61,23 @@ TEST(Invoke, EmptyFunctionIsRefusedOnTheCallersThread)
     EXPECT_THROW(EventSystem::Invoke(manager, {}), std::bad_function_call);
     std::thread([&] { EXPECT_THROW(EventSystem::Invoke(manager, {}), std::bad_function_call); })
         .join();
+}
+
+TEST(Invoke, AFunctionThatThrowsIsLoggedAndLaterFunctionsStillRun)
+{
+    VEventManagerQt manager;
+    std::atomic<bool> laterRan{false};
+    testing::internal::CaptureStderr();
+    std::thread(
+        [&]
+        {
+            EventSystem::Invoke(manager, [] { throw std::runtime_error("device gone"); });
+            EventSystem::Invoke(manager, [&] { laterRan = true; });
+        })
+        .join();
+    const bool ran = RunLoopUntil([&] { return laterRan.load(); });
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(ran);
+    EXPECT_NE(log.find("EventSystem::InvokeEvent: device gone"), std::string::npos) << log;
+    EXPECT_FALSE(manager.IsDispatching());
 }
