@@ -104,25 +104,43 @@ TEST(PeriodicCallback, TickNFallsNoEarlierThanNPeriodsAfterConstruction)
     timer.RemoveCallback(&recorder);
 }
 
-TEST(PeriodicCallback, TicksMissedDuringALongTickAreMergedNotCaughtUp)
+namespace
 {
-    constexpr auto kPeriod = 20ms;
-    constexpr auto kLongTick = 70ms;
+struct FirstTicks
+{
+    Clock::time_point created; // just before the periodic callback
+    std::vector<Clock::time_point> ticks;
+};
+
+// The first three ticks of a periodic callback whose first tick overruns: it takes
+// `firstTick`, as a callback on a loaded machine might.
+FirstTicks RunWithALongFirstTick(std::chrono::milliseconds period,
+                                 std::chrono::milliseconds firstTick)
+{
     TickRecorder recorder(
         [&](int count)
         {
             if (count == 1)
-                std::this_thread::sleep_for(kLongTick); // a callback that overruns
+                std::this_thread::sleep_for(firstTick);
         });
-    const Clock::time_point before = Clock::now();
-    VPeriodicCallback timer(kPeriod.count(), {&recorder});
-    const std::vector<Clock::time_point> ticks = recorder.WaitForTicks(3);
+    FirstTicks result{Clock::now(), {}};
+    VPeriodicCallback timer(period.count(), {&recorder});
+    result.ticks = recorder.WaitForTicks(3);
     timer.RemoveCallback(&recorder);
+    return result;
+}
+} // namespace
+
+TEST(PeriodicCallback, TicksMissedDuringALongTickAreMergedNotCaughtUp)
+{
+    constexpr auto kPeriod = 20ms;
+    constexpr auto kLongTick = 70ms;
+    const auto [created, ticks] = RunWithALongFirstTick(kPeriod, kLongTick);
     ASSERT_GE(ticks.size(), 3u);
     // The three grid points missed during the long tick make one tick after it; catching up
     // would run the third tick before the fourth grid point too.
     EXPECT_GE(ticks[1] - ticks[0], kLongTick);
-    EXPECT_GE(ticks[2] - before, 4 * kPeriod);
+    EXPECT_GE(ticks[2] - created, 4 * kPeriod);
 }
 
 // The bound on the merged tick leaves it most of a period to arrive, so a loaded machine
@@ -130,20 +148,10 @@ TEST(PeriodicCallback, TicksMissedDuringALongTickAreMergedNotCaughtUp)
 TEST(PeriodicCallback, AfterAnOverrunOneMergedTickFollowsAtOnceThenTheGridResumes)
 {
     constexpr auto kPeriod = 1000ms;
-    constexpr auto kOverrun = 100ms;
-    TickRecorder recorder(
-        [&](int count)
-        {
-            if (count == 1)
-                std::this_thread::sleep_for(kPeriod + kOverrun);
-        });
-    const Clock::time_point before = Clock::now();
-    VPeriodicCallback timer(kPeriod.count(), {&recorder});
-    const std::vector<Clock::time_point> ticks = recorder.WaitForTicks(3);
-    timer.RemoveCallback(&recorder);
+    const auto [created, ticks] = RunWithALongFirstTick(kPeriod, kPeriod + 100ms);
     ASSERT_GE(ticks.size(), 3u);
-    EXPECT_LT(ticks[1] - before, 2 * kPeriod) << "the tick of the first grid point is not skipped";
-    EXPECT_GE(ticks[2] - before, 2 * kPeriod) << "the next tick is back on the grid";
+    EXPECT_LT(ticks[1] - created, 2 * kPeriod) << "the tick of the first grid point is not skipped";
+    EXPECT_GE(ticks[2] - created, 2 * kPeriod) << "the next tick is back on the grid";
 }
 
 TEST(PeriodicCallback, AZeroPeriodTicksOnce)
