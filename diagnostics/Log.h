@@ -61,7 +61,7 @@ private:
 LogStream GlobalLogStream(const Qelt::ILogCategorised::ICategory& category, int level,
                           const char* file, int line);
 
-// Turns the stream expression of QELT_LOG into void, so both branches of its ?: match.
+// Turns the stream expression of QELT_LOG_AT into void, so both branches of its ?: match.
 struct Voidify
 {
     void operator&(const std::ostream&) const {}
@@ -69,10 +69,15 @@ struct Voidify
 
 } // namespace LoggingDetail
 
-// QELT_LOG(category, 4) << "read " << count << " frames";
-// Nothing after QELT_LOG is evaluated when the category's level is below the message's level.
-#define QELT_LOG(category, level)                                                                  \
+// QELT_LOG_AT(category, 5, "EventSystem/Invoke", 83) << "Submit:InvokeEvent( pDetails )";
+// The log line carries the source text and line that the call site states. Nothing after the
+// macro is evaluated when the category's level is below the message's level.
+#define QELT_LOG_AT(category, level, source, line)                                                 \
     ((category).GetLevel() < (level))                                                              \
         ? (void)0                                                                                  \
         : ::LoggingDetail::Voidify() &                                                             \
-              ::LoggingDetail::GlobalLogStream((category), (level), __FILE__, __LINE__)
+              ::LoggingDetail::GlobalLogStream((category), (level), (source), (line))
+
+// QELT_LOG(category, 4) << "read " << count << " frames";
+// The log line carries the calling file's path below the repository and the calling line.
+#define QELT_LOG(category, level) QELT_LOG_AT(category, level, __FILE__, __LINE__)

@@ -9,8 +9,9 @@ namespace Qelt
 namespace
 {
 
-// Compiler-given paths are absolute; the part below the repository root is what identifies the
-// source, so it starts at the first known top-level folder.
+// A path given by a caller built elsewhere may be absolute; the part below the repository root
+// is what identifies the source, so it starts at the first known top-level folder. Source texts
+// that name no such folder ("EventSystem/Invoke") pass unchanged.
 std::string_view ShortSourcePath(std::string_view path)
 {
     static const char* const topFolders[] = {"app/",      "devices/",   "FileIO/", "Utils/",

@@ -1,6 +1,10 @@
 #include "Framework/EventSystem/EventManager.h"
 
+#include "Framework/EventSystem/EventSystemLog.h"
+
 #include <algorithm>
+#include <boost/core/demangle.hpp>
+#include <exception>
 
 struct VEventManager::Registration
 {
@@ -31,28 +35,51 @@ template <class Node, class Function> void ForEachNode(Node& node, Function func
     for (auto& child : node.children)
         ForEachNode(*child, function);
 }
+
+// Called from a catch block: one line at level 2, so it is seen without any configuration.
+void LogDispatchException(const IEvent& event)
+{
+    std::string what = "an exception that is not a std::exception";
+    try
+    {
+        throw;
+    }
+    catch (const std::exception& error)
+    {
+        what = error.what();
+    }
+    catch (...)
+    {
+    }
+    QELT_LOG_AT(EventSystem::LogCategory(), 2, "EventSystem/EventManager", __LINE__)
+        << "Exception while dispatching " << boost::core::demangle(typeid(event).name()) << ": "
+        << what;
+}
+
+// A handler that throws does not keep the event from the handlers after it.
+void CallHandler(IEventHandler& handler, const IEvent& event)
+{
+    try
+    {
+        handler.HandleEvent(event);
+    }
+    catch (...)
+    {
+        LogDispatchException(event);
+    }
+}
 } // namespace
 
 VEventManager::VEventManager() : root_(std::make_unique<TypeNode>()) {}
 
-VEventManager::~VEventManager()
-{
-    std::lock_guard<std::mutex> lock(pendingMutex_);
-    for (auto& [event, entry] : pending_)
-        delete event;
-    pending_.clear();
-}
+VEventManager::~VEventManager() = default;
 
 void VEventManager::Submit(const IEvent& event)
 {
     std::unique_ptr<IEvent> clone(event.Clone());
     if (!clone->OnSubmit(*this))
         return;
-    {
-        std::lock_guard<std::mutex> lock(pendingMutex_);
-        pending_.emplace(clone.get(), std::make_pair(typeid(*clone).name(), nextTicket_++));
-    }
-    Post(clone.release());
+    Post(Enter(std::move(clone)));
 }
 
 bool VEventManager::SendNow(const IEvent& event)
@@ -62,8 +89,8 @@ bool VEventManager::SendNow(const IEvent& event)
     std::unique_ptr<IEvent> clone(event.Clone());
     if (IsTypeBeingDispatched(*clone))
         return false;
-    if (clone->OnSubmit(*this))
-        Dispatch(clone.release());
+    if (clone->OnSubmit(*this) && DispatchEvent(*clone))
+        Post(Enter(std::move(clone)));
     return true;
 }
 
@@ -74,78 +101,127 @@ bool VEventManager::IsTypeBeingDispatched(const IEvent& event) const
                        [&](const IEvent* current) { return typeid(*current) == typeid(event); });
 }
 
-VEventManager::Ticket VEventManager::TicketOf(const IEvent* event) const
+// Makes the event pending under a new ticket.
+VEventManager::Ticket VEventManager::Enter(std::unique_ptr<IEvent> event)
+{
+    std::string typeName = typeid(*event).name();
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    const Ticket ticket = nextTicket_++;
+    pending_.emplace(ticket, Pending{std::move(event), std::move(typeName)});
+    return ticket;
+}
+
+const IEvent* VEventManager::FindPending(Ticket ticket) const
 {
     std::lock_guard<std::mutex> lock(pendingMutex_);
-    const auto found = pending_.find(event);
-    return found == pending_.end() ? 0 : found->second.second;
+    const auto found = pending_.find(ticket);
+    return found == pending_.end() ? nullptr : found->second.event.get();
 }
 
+// Destroys the removed events once the lock is released: their destructors may submit.
 void VEventManager::RemovePending(const EventPredicate& predicate)
 {
-    std::vector<IEvent*> removed;
+    std::vector<std::unique_ptr<IEvent>> removed;
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    for (auto entry = pending_.begin(); entry != pending_.end();)
     {
-        std::lock_guard<std::mutex> lock(pendingMutex_);
-        for (auto entry = pending_.begin(); entry != pending_.end();)
+        Pending& pending = entry->second;
+        if (pending.removed || !predicate(*pending.event))
         {
-            if (!predicate(*entry->first))
-            {
-                ++entry;
-                continue;
-            }
-            removed.push_back(const_cast<IEvent*>(entry->first));
-            entry = pending_.erase(entry);
+            ++entry;
+            continue;
         }
+        pending.removed = true;
+        if (pending.dispatching)
+        {
+            ++entry;
+            continue;
+        }
+        removed.push_back(std::move(pending.event));
+        entry = pending_.erase(entry);
     }
-    for (IEvent* event : removed)
-        delete event;
 }
 
-void VEventManager::ForgetAndDestroy(IEvent* event)
+// Events that arrive while one is being dispatched wait behind it, in arrival order.
+void VEventManager::DispatchQueued(Ticket ticket)
 {
-    {
-        std::lock_guard<std::mutex> lock(pendingMutex_);
-        pending_.erase(event);
-    }
-    delete event;
-}
-
-// Events that arrive while one is being dispatched wait behind it, in arrival order. An
-// event removed from the pending set meanwhile is skipped: it has been destroyed.
-void VEventManager::DispatchQueued(IEvent* event, Ticket ticket)
-{
+    dispatchQueue_.push_back(ticket);
     if (queueDispatching_)
-    {
-        dispatchQueue_.emplace_back(event, ticket);
         return;
-    }
-    dispatchQueue_.emplace_back(event, ticket);
     while (!dispatchQueue_.empty())
     {
-        const auto [next, nextTicket] = dispatchQueue_.front();
+        const Ticket next = dispatchQueue_.front();
         dispatchQueue_.pop_front();
         queueDispatching_ = true;
-        if (TicketOf(next) == nextTicket)
-            Dispatch(next);
+        Dispatch(next);
         queueDispatching_ = false;
     }
 }
 
-void VEventManager::Dispatch(IEvent* event)
+void VEventManager::Dispatch(Ticket ticket)
 {
-    if (auto* destroyable = dynamic_cast<VDestroyableEvent*>(event))
-        destroyable->DestroyObject();
-    else if (event->OnBeforeDispatch(*this))
+    IEvent* event = BeginDispatch(ticket);
+    if (event == nullptr)
+        return;
+    if (EndDispatch(ticket, DispatchEvent(*event)))
+        Post(ticket);
+}
+
+// The event stays owned by the pending set while it is dispatched; RemovePending only marks
+// it meanwhile.
+IEvent* VEventManager::BeginDispatch(Ticket ticket)
+{
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    const auto found = pending_.find(ticket);
+    if (found == pending_.end() || found->second.dispatching)
+        return nullptr;
+    found->second.dispatching = true;
+    return found->second.event.get();
+}
+
+// True when the event stays pending to be posted again: it asked for that and was not
+// removed during its dispatch. Otherwise it is forgotten, and destroyed once the lock is
+// released.
+bool VEventManager::EndDispatch(Ticket ticket, bool repost)
+{
+    std::unique_ptr<IEvent> finished;
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    const auto found = pending_.find(ticket);
+    Pending& pending = found->second;
+    pending.dispatching = false;
+    if (repost && !pending.removed)
+        return true;
+    finished = std::move(pending.event);
+    pending_.erase(found);
+    return false;
+}
+
+// Returns true when the event asks to be posted again.
+bool VEventManager::DispatchEvent(IEvent& event)
+{
+    try
     {
-        DispatchToHandlers(*event);
-        event->OnAfterDispatch();
-        if (event->ShouldRepost(*this))
-        {
-            Post(event);
-            return;
-        }
+        return RunDispatchSteps(event);
     }
-    ForgetAndDestroy(event);
+    catch (...)
+    {
+        LogDispatchException(event);
+        return false;
+    }
+}
+
+bool VEventManager::RunDispatchSteps(IEvent& event)
+{
+    if (auto* destroyable = dynamic_cast<VDestroyableEvent*>(&event))
+    {
+        destroyable->DestroyObject();
+        return false;
+    }
+    if (!event.OnBeforeDispatch(*this))
+        return false;
+    DispatchToHandlers(event);
+    event.OnAfterDispatch();
+    return event.ShouldRepost(*this);
 }
 
 void VEventManager::DispatchToHandlers(const IEvent& event)
@@ -165,7 +241,7 @@ void VEventManager::DeliverTo(TypeNode& node, const IEvent& event)
 {
     for (std::size_t i = 0; i < node.registrations.size(); ++i)
         if (!node.registrations[i].removed)
-            node.registrations[i].handler->HandleEvent(event);
+            CallHandler(*node.registrations[i].handler, event);
     if (node.type && node.type->IsExactly(event))
         return;
     for (std::size_t i = 0; i < node.children.size(); ++i)

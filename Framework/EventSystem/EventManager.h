@@ -4,11 +4,20 @@
 // registered for their type. Handlers are kept in a tree of event types, a more derived
 // type under its base, so a handler of a base type sees the derived events too.
 //
+// A pending event is known by its ticket, which identifies that one submission: the queue,
+// the delayed events and the carrier through the Qt queue hold tickets, never the event's
+// address, so an event destroyed by RemovePending is never mistaken for a newer one that
+// took its memory.
+//
+// An exception thrown by a handler, or by an event's own hooks (an invoked function among
+// them), is logged and dispatching goes on: the other handlers still see the event, and a
+// throwing event is dropped.
+//
 // Thread rules: Submit() and Post() are thread-safe; everything else is thread-bound to
 // the event thread. `registryMutex_` (recursive, held while handlers run, so handlers may
 // register and unregister) guards `root_`, `currentEvents_` and `deferredRegistrations_`;
-// `pendingMutex_` guards `pending_`. `dispatchQueue_` and `queueDispatching_` belong to
-// the event thread.
+// `pendingMutex_` guards `pending_` and `nextTicket_`. `dispatchQueue_` and
+// `queueDispatching_` belong to the event thread.
 
 #include "Framework/EventSystem/Event.h"
 #include "Framework/EventSystem/EventHandler.h"
@@ -59,10 +68,13 @@ public:
     };
 
     using EventPredicate = std::function<bool(const IEvent&)>;
+    // Identifies one submission of a pending event.
+    using Ticket = std::uint64_t;
 
     virtual ~IEventManager() = default;
     // Dispatches a clone of `event` at once; only on the event thread, and not while an
-    // event of the same type is being dispatched (false then, nothing dispatched).
+    // event of the same type is being dispatched (false then, nothing dispatched). A clone
+    // that asks to be posted again joins the queue like a submitted event.
     virtual bool SendNow(const IEvent& event) = 0;
     // Queues a clone of `event` for dispatch on the event thread; the caller keeps its own.
     virtual void Submit(const IEvent& event) = 0;
@@ -77,9 +89,10 @@ public:
     // outermost dispatch ends, so the handler does not see the event being dispatched.
     virtual void Register(IEventHandler* handler, TypedEvent* type) = 0;
     // Destroys every pending event for which `predicate` is true: it will not be dispatched.
+    // An event being dispatched finishes its dispatch and is then destroyed, not reposted.
     virtual void RemovePending(const EventPredicate& predicate) = 0;
-    // Hands a pending event to the event thread's queue.
-    virtual void Post(IEvent* event) = 0;
+    // Hands the pending event of `ticket` to the event thread's queue.
+    virtual void Post(Ticket ticket) = 0;
 };
 
 class VEventManager : public IEventManager
@@ -101,27 +114,36 @@ public:
     void RemovePending(const EventPredicate& predicate) override;
 
 protected:
-    // Identifies one submission of a pending event, so that a stale reference to an event
-    // destroyed by RemovePending is never mistaken for a newer event at the same address.
-    using Ticket = std::uint64_t;
-
-    // The ticket of a pending event, or 0 when it is no longer pending.
-    Ticket TicketOf(const IEvent* event) const;
+    // The pending event of `ticket`, or null once it has been dispatched or removed.
+    const IEvent* FindPending(Ticket ticket) const;
     // Dispatches at once when no queued dispatch is running, otherwise after it, in order.
-    void DispatchQueued(IEvent* event, Ticket ticket);
-    void Dispatch(IEvent* event);
+    void DispatchQueued(Ticket ticket);
+    // Dispatches the pending event of `ticket`, if it is still pending.
+    void Dispatch(Ticket ticket);
 
 private:
     struct TypeNode;
     struct Registration;
     struct DeferredRegistration;
+    struct Pending
+    {
+        std::unique_ptr<IEvent> event;
+        std::string typeName;
+        bool dispatching = false;
+        // Removed during its own dispatch: destroyed once that ends.
+        bool removed = false;
+    };
 
+    Ticket Enter(std::unique_ptr<IEvent> event);
+    IEvent* BeginDispatch(Ticket ticket);
+    bool EndDispatch(Ticket ticket, bool repost);
+    bool DispatchEvent(IEvent& event);
+    bool RunDispatchSteps(IEvent& event);
     void DispatchToHandlers(const IEvent& event);
     void DeliverTo(TypeNode& node, const IEvent& event);
     void ApplyRegistryChanges();
     void Insert(IEventHandler* handler, std::unique_ptr<TypedEvent> type);
     bool IsTypeBeingDispatched(const IEvent& event) const;
-    void ForgetAndDestroy(IEvent* event);
 
     std::atomic<bool> queueDispatching_{false};
     std::unique_ptr<TypeNode> root_;
@@ -130,7 +152,7 @@ private:
     std::atomic<std::uint64_t> dispatchCount_{0};
     std::vector<DeferredRegistration> deferredRegistrations_;
     mutable std::mutex pendingMutex_;
-    std::map<const IEvent*, std::pair<std::string, Ticket>> pending_;
-    Ticket nextTicket_ = 1; // guarded by pendingMutex_
-    std::deque<std::pair<IEvent*, Ticket>> dispatchQueue_;
+    std::map<Ticket, Pending> pending_;
+    Ticket nextTicket_ = 1;
+    std::deque<Ticket> dispatchQueue_;
 };

@@ -18,9 +18,9 @@ bool VEventManagerQt::IsEventThread() const
     return QThread::currentThread() == thread();
 }
 
-void VEventManagerQt::Post(IEvent* event)
+void VEventManagerQt::Post(Ticket ticket)
 {
-    QCoreApplication::postEvent(this, new VEventQt(event), Qt::NormalEventPriority);
+    QCoreApplication::postEvent(this, new VEventQt(ticket), Qt::NormalEventPriority);
 }
 
 bool VEventManagerQt::event(QEvent* event)
@@ -32,32 +32,31 @@ bool VEventManagerQt::event(QEvent* event)
     }
     if (event->type() == VEventQt::kType)
     {
-        Receive(static_cast<VEventQt*>(event)->GetEvent());
+        Receive(static_cast<VEventQt*>(event)->GetTicket());
         return true;
     }
     return QObject::event(event);
 }
 
-// A carried event that is no longer pending was destroyed by RemovePending: it is not
-// even looked at.
-void VEventManagerQt::Receive(IEvent* event)
+// A ticket that is no longer pending belonged to an event destroyed by RemovePending.
+void VEventManagerQt::Receive(Ticket ticket)
 {
-    const Ticket ticket = TicketOf(event);
-    if (ticket == 0)
+    const IEvent* event = FindPending(ticket);
+    if (event == nullptr)
         return;
     if (const unsigned delayMs = event->GetDelayMs())
-        Delay(event, ticket, delayMs);
-    else if (dynamic_cast<INestableEvent*>(event))
-        Dispatch(event);
+        Delay(ticket, delayMs);
+    else if (dynamic_cast<const INestableEvent*>(event))
+        Dispatch(ticket);
     else
-        DispatchQueued(event, ticket);
+        DispatchQueued(ticket);
 }
 
-void VEventManagerQt::Delay(IEvent* event, Ticket ticket, unsigned delayMs)
+void VEventManagerQt::Delay(Ticket ticket, unsigned delayMs)
 {
     const Clock::time_point due = Clock::now() + std::chrono::milliseconds(delayMs);
     const bool earliest = delayed_.empty() || due < delayed_.begin()->first;
-    delayed_.emplace(due, DelayedEvent{event, ticket});
+    delayed_.emplace(due, ticket);
     if (earliest)
         ArmTimerForEarliest();
 }
@@ -79,13 +78,13 @@ void VEventManagerQt::ArmTimerForEarliest()
 void VEventManagerQt::ProcessDueEvents()
 {
     const Clock::time_point now = Clock::now();
-    std::vector<DelayedEvent> due;
+    std::vector<Ticket> due;
     while (!delayed_.empty() && delayed_.begin()->first <= now)
     {
         due.push_back(delayed_.begin()->second);
         delayed_.erase(delayed_.begin());
     }
     ArmTimerForEarliest();
-    for (const DelayedEvent& entry : due)
-        DispatchQueued(entry.event, entry.ticket);
+    for (const Ticket ticket : due)
+        DispatchQueued(ticket);
 }

@@ -1,19 +1,9 @@
 #include "Framework/EventSystem/Invoke.h"
 
-#include "diagnostics/Log.h"
+#include "Framework/EventSystem/EventSystemLog.h"
 
 namespace EventSystem
 {
-namespace
-{
-Qelt::ILogCategorised::ICategory& EventSystemLog()
-{
-    static Qelt::ILogCategorised::ICategory& category =
-        Qelt::GlobalLog().GetCategory("Event System");
-    return category;
-}
-} // namespace
-
 bool InvokeEvent::OnBeforeDispatch(IEventManager& /*manager*/)
 {
     details_->Run();
@@ -30,7 +20,7 @@ void Invoke(IEventManager& manager, std::function<void()> function)
         return;
     }
     auto details = std::make_shared<InvokeDetails>(std::move(function));
-    QELT_LOG(EventSystemLog(), 5) << "Submit:InvokeEvent( pDetails )";
+    QELT_LOG_AT(LogCategory(), 5, "EventSystem/Invoke", 83) << "Submit:InvokeEvent( pDetails )";
     manager.Submit(InvokeEvent(std::move(details)));
 }
 } // namespace EventSystem

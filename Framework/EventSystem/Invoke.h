@@ -43,6 +43,8 @@ private:
 };
 
 // An empty function is refused at once with std::bad_function_call, on the caller's
-// thread, rather than later on the event thread.
+// thread, rather than later on the event thread. An exception thrown by a function run
+// later is logged by the event manager, which goes on with the next event; one run at once
+// reaches the caller, as a direct call would.
 void Invoke(IEventManager& manager, std::function<void()> function);
 } // namespace EventSystem

@@ -39,7 +39,9 @@ void VPeriodicCallback::RemoveCallback(ITimerCallback* callback)
 void VPeriodicCallback::Run()
 {
     NotificationSystem::NameCurrentThread("PeriodicCallback");
-    for (Clock::time_point due = start_; WaitUntil(due); due = NextDue())
+    VTickGrid grid(start_, period_);
+    for (std::optional<Clock::time_point> due = grid.First(); due && WaitUntil(*due);
+         due = grid.Next(Clock::now()))
         Tick();
 }
 
@@ -48,16 +50,6 @@ bool VPeriodicCallback::WaitUntil(Clock::time_point due)
 {
     std::unique_lock<std::mutex> lock(stopMutex_);
     return !stopRequested_.wait_until(lock, due, [this] { return stop_; });
-}
-
-// The first grid point after now: ticks missed while the callbacks ran are skipped.
-VPeriodicCallback::Clock::time_point VPeriodicCallback::NextDue() const
-{
-    // A zero period has no grid: tick again at once.
-    if (period_ == Clock::duration::zero())
-        return Clock::now();
-    const auto elapsedPeriods = (Clock::now() - start_) / period_;
-    return start_ + (elapsedPeriods + 1) * period_;
 }
 
 void VPeriodicCallback::Tick()

@@ -5,6 +5,7 @@
 // Thread rules: thread-safe; OnTimer runs on the periodic callback's thread, which holds
 // `callbacksMutex_` (guarding `callbacks_`) throughout a tick; `stopMutex_` guards `stop_`.
 
+#include "Utils/UtilsThreading/TickGrid.h"
 #include "Utils/UtilsThreading/TimerCallback.h"
 
 #include <chrono>
@@ -18,10 +19,11 @@ namespace UtilsThreading
 class VPeriodicCallback
 {
 public:
-    // Ticks at once, then at construction + k × period. A tick that falls due while the
-    // callbacks still run is merged into the next one rather than caught up. Callbacks
-    // given here are registered before the thread starts, so they also get the first tick
-    // (one added later may or may not, depending on which thread runs first).
+    // Ticks at once, then at construction + k × period. Grid points that pass while the
+    // callbacks still run make one tick as soon as they return (not one each, and none
+    // skipped); a period of 0 ticks once. Callbacks given here are registered before the
+    // thread starts, so they also get the first tick (one added later may or may not,
+    // depending on which thread runs first).
     explicit VPeriodicCallback(unsigned periodMs,
                                std::vector<ITimerCallback*> initialCallbacks = {});
     // Waits for a running tick to end. Must not be called from a callback.
@@ -37,11 +39,10 @@ public:
     void RemoveCallback(ITimerCallback* callback);
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using Clock = VTickGrid::Clock;
 
     void Run();
     bool WaitUntil(Clock::time_point due);
-    Clock::time_point NextDue() const;
     void Tick();
     bool IsRegistered(ITimerCallback* callback) const;
 

@@ -15,12 +15,14 @@ VThreadPool::VThreadPool(unsigned threadCount, int /*priority*/) : threadCount_(
 
 VThreadPool::~VThreadPool()
 {
+    std::deque<Task> unstarted;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
-        queue_.clear();
+        unstarted.swap(queue_);
     }
     workAvailable_.notify_all();
+    unstarted.clear();
     for (std::thread& thread : threads_)
         thread.join();
 }
@@ -67,22 +69,30 @@ void VThreadPool::RunWorker(unsigned index)
 {
     NotificationSystem::NameCurrentThread("Pool Thread " + std::to_string(index + 1) + " of " +
                                           std::to_string(threadCount_));
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;)
+    Task task;
+    while (TakeTask(task))
     {
-        ++idleCount_;
-        // The waiters want either one idle worker or all of them.
-        if (idleCount_ == threadCount_ || idleCount_ == 1)
-            threadIdle_.notify_all();
-        workAvailable_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-        if (stopping_)
-            return;
-        --idleCount_;
-        Task task = std::move(queue_.front());
-        queue_.pop_front();
-        lock.unlock();
         task();
-        lock.lock();
+        task = nullptr; // destroyed before the worker takes the lock again
     }
+}
+
+// Counts the worker idle until the next task arrives, then busy again; false once the pool
+// stops. The previous task has been destroyed by then, so WaitUntilIdle also means that
+// nothing the tasks captured is still held.
+bool VThreadPool::TakeTask(Task& task)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++idleCount_;
+    // The waiters want either one idle worker or all of them.
+    if (idleCount_ == threadCount_ || idleCount_ == 1)
+        threadIdle_.notify_all();
+    workAvailable_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    if (stopping_)
+        return false;
+    --idleCount_;
+    task = std::move(queue_.front());
+    queue_.pop_front();
+    return true;
 }
 } // namespace UtilsThreading

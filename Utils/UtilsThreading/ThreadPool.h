@@ -4,7 +4,8 @@
 // until all are done, so no thread is ever created per frame.
 //
 // Thread rules: thread-safe. `mutex_` guards `queue_`, `idleCount_` and `stopping_`;
-// tasks run without it.
+// tasks run and are destroyed without it, so what a task captured may use the pool from its
+// destructor.
 
 #include <condition_variable>
 #include <deque>
@@ -39,6 +40,7 @@ public:
 
 private:
     void RunWorker(unsigned index);
+    bool TakeTask(Task& task);
 
     std::mutex mutex_;
     std::condition_variable workAvailable_;

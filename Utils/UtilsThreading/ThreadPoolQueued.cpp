@@ -9,8 +9,8 @@ namespace UtilsThreading
 {
 namespace
 {
-// Assertion reports carry these fixed positions, which log searches key on.
-constexpr const char* kSourceFile = "Utils/UtilsThreading/ThreadPoolQueued.cpp";
+// Assertion reports carry this source text and these lines, which log searches key on.
+constexpr const char* kSourceFile = "UtilsThreading\\ThreadPoolQueued";
 constexpr int kThreadCountLine = 29;
 constexpr int kMaximumQueueSizeLine = 62;
 constexpr int kDropPolicyLine = 155;
@@ -38,11 +38,14 @@ VThreadPoolQueued::VThreadPoolQueued(const std::string& name, int threadCount) :
 
 VThreadPoolQueued::~VThreadPoolQueued()
 {
+    std::deque<std::shared_ptr<Task>> discarded;
     {
         Lock lock(mutex_);
         stop_ = true;
+        discarded.swap(queue_);
     }
     workAvailable_.notify_all();
+    discarded.clear();
     for (std::thread& thread : threads_)
         thread.join();
 }
@@ -50,10 +53,11 @@ VThreadPoolQueued::~VThreadPoolQueued()
 void VThreadPoolQueued::Submit(Task task)
 {
     auto holder = std::make_shared<Task>(std::move(task));
+    Tasks dropped;
     {
         Lock lock(mutex_);
         queue_.push_back(std::move(holder));
-        ApplyDropPolicy();
+        dropped = ApplyDropPolicy();
     }
     workAvailable_.notify_one();
 }
@@ -66,9 +70,12 @@ void VThreadPoolQueued::SetMaximumQueueSize(int maximumQueueSize)
                                          kMaximumQueueSizeLine);
         return;
     }
-    Lock lock(mutex_);
-    maximumQueueSize_ = maximumQueueSize;
-    ApplyDropPolicy();
+    Tasks dropped;
+    {
+        Lock lock(mutex_);
+        maximumQueueSize_ = maximumQueueSize;
+        dropped = ApplyDropPolicy();
+    }
 }
 
 void VThreadPoolQueued::SetDropPolicy(int dropPolicy)
@@ -125,33 +132,39 @@ void VThreadPoolQueued::FinishTask()
         idle_.notify_all();
 }
 
-// The caller holds `mutex_`.
-void VThreadPoolQueued::ApplyDropPolicy()
+// The caller holds `mutex_`. Returns the dropped tasks, for the caller to destroy once it has
+// released the lock: what a task captured may reach back into this pool when destroyed.
+VThreadPoolQueued::Tasks VThreadPoolQueued::ApplyDropPolicy()
 {
+    Tasks dropped;
     while (maximumQueueSize_ > 0 && queue_.size() > static_cast<std::size_t>(maximumQueueSize_))
-        if (!DropOne())
-            return;
+    {
+        std::shared_ptr<Task> task = TakeDropped();
+        if (!task)
+            break;
+        dropped.push_back(std::move(task));
+    }
+    return dropped;
 }
 
-// Returns false when the policy is unknown and nothing was dropped.
-bool VThreadPoolQueued::DropOne()
+// The task the drop policy removes from the queue; null when the policy is unknown.
+std::shared_ptr<VThreadPoolQueued::Task> VThreadPoolQueued::TakeDropped()
 {
-    // Moved out first so that the task is destroyed after the queue is consistent again.
     std::shared_ptr<Task> dropped;
     switch (dropPolicy_)
     {
     case kDropOldest:
         dropped = std::move(queue_.front());
         queue_.pop_front();
-        return true;
+        return dropped;
     case kDropNewest:
         dropped = std::move(queue_.back());
         queue_.pop_back();
-        return true;
+        return dropped;
     default:
         Farrowkit::CallAssertFailHandler("!\"Unhandled drop policy case\"", kSourceFile,
                                          kDropPolicyLine);
-        return false;
+        return nullptr;
     }
 }
 } // namespace UtilsThreading

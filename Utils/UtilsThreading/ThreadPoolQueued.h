@@ -4,7 +4,8 @@
 // trial-file reader reads ahead on it and would rather lose stale read-ahead than fall behind.
 //
 // Thread rules: thread-safe. `mutex_` guards `stop_`, `queue_`, `runningCount_`,
-// `maximumQueueSize_` and `dropPolicy_`; tasks run without it.
+// `maximumQueueSize_` and `dropPolicy_`; tasks run and are destroyed without it, so what a
+// task captured may use the pool from its destructor.
 
 #include <condition_variable>
 #include <deque>
@@ -42,21 +43,20 @@ public:
     void WaitUntilIdle();
 
 private:
-    using Lock = std::unique_lock<std::recursive_mutex>;
+    using Lock = std::unique_lock<std::mutex>;
+    using Tasks = std::vector<std::shared_ptr<Task>>;
 
     void RunWorker(int index);
     std::shared_ptr<Task> TakeTask();
     void FinishTask();
-    void ApplyDropPolicy();
-    bool DropOne();
+    Tasks ApplyDropPolicy();
+    std::shared_ptr<Task> TakeDropped();
 
     const std::string name_;
-    // Recursive because a discarded task is destroyed under the lock, and what it captured
-    // may submit to this pool from its destructor.
-    std::recursive_mutex mutex_;
-    std::condition_variable_any workAvailable_;
+    std::mutex mutex_;
+    std::condition_variable workAvailable_;
     // Separate from `workAvailable_` so that Submit's single wake-up always reaches a worker.
-    std::condition_variable_any idle_;
+    std::condition_variable idle_;
     bool stop_ = false;
     std::deque<std::shared_ptr<Task>> queue_;
     int runningCount_ = 0;

@@ -127,6 +127,26 @@ TEST(QeltLogTest, BuildsOnlyMessagesAtOrBelowTheThreshold)
     EXPECT_TRUE(elseTaken);
 }
 
+TEST(QeltLogTest, CallSitesStateTheirSourceTextAndLine)
+{
+    std::ostringstream unused;
+    LogCategorised log("Counted=4", unused);
+    auto& category = log.GetCategory("Counted");
+    int count = 0;
+    Qelt::GlobalLog();
+    StderrCapture capture;
+
+    QELT_LOG_AT(category, 5, "EventSystem/Invoke", 83) << CountedInsertion{count};
+    EXPECT_EQ(count, 0);
+    QELT_LOG_AT(category, 4, "UtilsIO\\MemoryMappedStream", 76) << CountedInsertion{count};
+    EXPECT_EQ(capture.Text(), "[Counted:4] UtilsIO\\MemoryMappedStream:76: counted 1\n");
+}
+
+TEST(QeltLogTest, SourcePathsOfCallSitesThatDoNotStateOneAreRelativeToTheRepository)
+{
+    EXPECT_EQ(std::string(__FILE__), "tests/diagnostics/LogTest.cpp");
+}
+
 TEST(GlobalLogStreamTest, WritesTheWholeMessageAsOneLineWhenDestroyed)
 {
     auto& category = Qelt::GlobalLog().GetCategory("StreamTest");

@@ -3,8 +3,11 @@
 #include "tests/support/QtTestLoop.h"
 
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -234,14 +237,23 @@ public:
     bool OnSubmit(IEventManager&) override { return false; }
 };
 
+// Asks to be posted again until it has been dispatched three times; counts the instances
+// alive, so a test can tell that none leaked.
 class RepostedEvent : public NamedEvent
 {
 public:
-    using NamedEvent::NamedEvent;
+    explicit RepostedEvent(std::string name) : NamedEvent(std::move(name)) { ++alive; }
+    RepostedEvent(const RepostedEvent& other) : NamedEvent(other), dispatches(other.dispatches)
+    {
+        ++alive;
+    }
+    ~RepostedEvent() override { --alive; }
     RepostedEvent* Clone() const override { return new RepostedEvent(*this); }
     bool ShouldRepost(IEventManager&) override { return ++dispatches < 3; }
     int dispatches = 0;
+    static int alive;
 };
+int RepostedEvent::alive = 0;
 
 struct Tracked
 {
@@ -307,4 +319,93 @@ TEST_F(EventManagerTest, EventsStillPendingWhenTheManagerGoesAreDestroyedUndeliv
     }
     DrainLoop();
     EXPECT_EQ(destroyedOn, std::this_thread::get_id()) << "freed with the manager, not leaked";
+}
+
+TEST_F(EventManagerTest, SendNowOfAnEventThatAsksAgainQueuesTheRepostAndLeaksNothing)
+{
+    RecordingHandler handler("h");
+    manager_.Register(&handler, TypeOf(new NamedEvent("")));
+    EXPECT_TRUE(manager_.SendNow(RepostedEvent("again")));
+    EXPECT_EQ(entries_, (std::vector<std::string>{"h:again"})) << "the first dispatch is at once";
+    ASSERT_TRUE(JournalHas(3));
+    DrainLoop();
+    EXPECT_EQ(entries_, (std::vector<std::string>{"h:again", "h:again", "h:again"}));
+    EXPECT_EQ(RepostedEvent::alive, 0);
+}
+
+namespace
+{
+// Takes the storage of the last one freed, as a busy allocator does, so that an event
+// submitted after a removal lands at the address of the one removed. Thread-bound to the
+// test's thread.
+class RecycledEvent : public NamedEvent
+{
+public:
+    using NamedEvent::NamedEvent;
+    RecycledEvent* Clone() const override { return new RecycledEvent(*this); }
+    static void* operator new(std::size_t size)
+    {
+        return spare ? std::exchange(spare, nullptr) : ::operator new(size);
+    }
+    static void operator delete(void* storage)
+    {
+        ::operator delete(spare);
+        spare = storage;
+    }
+
+private:
+    static void* spare;
+};
+void* RecycledEvent::spare = nullptr;
+} // namespace
+
+TEST_F(EventManagerTest, AnEventAtTheAddressOfARemovedOneWaitsForItsOwnTurn)
+{
+    RecordingHandler handler("h");
+    manager_.Register(&handler, TypeOf(new NamedEvent("")));
+    manager_.Submit(RecycledEvent("1"));
+    manager_.Submit(RecycledEvent("2"));
+    manager_.RemovePending([](const IEvent& event)
+                           { return static_cast<const NamedEvent&>(event).name == "1"; });
+    manager_.Submit(RecycledEvent("3"));
+    ASSERT_TRUE(JournalHas(2));
+    DrainLoop();
+    EXPECT_EQ(entries_, (std::vector<std::string>{"h:2", "h:3"}));
+}
+
+TEST_F(EventManagerTest, AnEventRemovedByItsOwnHandlerFinishesItsDispatchAndIsNotReposted)
+{
+    RecordingHandler handler("h");
+    handler.action = [&](const IEvent&)
+    { manager_.RemovePending([](const IEvent&) { return true; }); };
+    manager_.Register(&handler, TypeOf(new NamedEvent("")));
+    manager_.Submit(RepostedEvent("again"));
+    ASSERT_TRUE(JournalHas(1));
+    DrainLoop();
+    EXPECT_EQ(entries_, (std::vector<std::string>{"h:again"}));
+    EXPECT_EQ(RepostedEvent::alive, 0);
+}
+
+TEST_F(EventManagerTest, AThrowingHandlerIsLoggedAndDispatchingGoesOn)
+{
+    RecordingHandler thrower("t"), next("n");
+    thrower.action = [](const IEvent& event)
+    {
+        if (static_cast<const NamedEvent&>(event).name == "bad")
+            throw std::runtime_error("handler failed");
+    };
+    manager_.Register(&thrower, TypeOf(new NamedEvent("")));
+    manager_.Register(&next, TypeOf(new NamedEvent("")));
+    testing::internal::CaptureStderr();
+    manager_.Submit(NamedEvent("bad"));
+    manager_.Submit(NamedEvent("good"));
+    const bool delivered = JournalHas(4);
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(delivered);
+    EXPECT_EQ(entries_, (std::vector<std::string>{"t:bad", "n:bad", "t:good", "n:good"}))
+        << "the other handlers of the event are still called";
+    EXPECT_NE(log.find("[Event System:2]"), std::string::npos) << log;
+    EXPECT_NE(log.find("NamedEvent: handler failed"), std::string::npos) << log;
+    EXPECT_FALSE(manager_.IsDispatching());
+    EXPECT_TRUE(manager_.SendNow(NamedEvent("now"))) << "the type is no longer being dispatched";
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -48,7 +49,9 @@ TEST(Invoke, FromAWorkerRunsLaterOnTheEventThreadOnceAndInOrder)
         EXPECT_EQ(order[i], i);
         EXPECT_EQ(threads[i], std::this_thread::get_id());
     }
-    EXPECT_NE(log.find("Submit:InvokeEvent( pDetails )"), std::string::npos) << log;
+    EXPECT_NE(log.find("[Event System:5] EventSystem/Invoke:83: Submit:InvokeEvent( pDetails )\n"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(manager.GetHandlerCount(), 0u) << "no handler is involved";
 }
 
@@ -58,4 +61,23 @@ TEST(Invoke, EmptyFunctionIsRefusedOnTheCallersThread)
     EXPECT_THROW(EventSystem::Invoke(manager, {}), std::bad_function_call);
     std::thread([&] { EXPECT_THROW(EventSystem::Invoke(manager, {}), std::bad_function_call); })
         .join();
+}
+
+TEST(Invoke, AFunctionThatThrowsIsLoggedAndLaterFunctionsStillRun)
+{
+    VEventManagerQt manager;
+    std::atomic<bool> laterRan{false};
+    testing::internal::CaptureStderr();
+    std::thread(
+        [&]
+        {
+            EventSystem::Invoke(manager, [] { throw std::runtime_error("device gone"); });
+            EventSystem::Invoke(manager, [&] { laterRan = true; });
+        })
+        .join();
+    const bool ran = RunLoopUntil([&] { return laterRan.load(); });
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(ran);
+    EXPECT_NE(log.find("EventSystem::InvokeEvent: device gone"), std::string::npos) << log;
+    EXPECT_FALSE(manager.IsDispatching());
 }

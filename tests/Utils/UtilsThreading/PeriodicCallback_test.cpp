@@ -104,24 +104,62 @@ TEST(PeriodicCallback, TickNFallsNoEarlierThanNPeriodsAfterConstruction)
     timer.RemoveCallback(&recorder);
 }
 
-TEST(PeriodicCallback, TicksMissedDuringALongTickAreMergedNotCaughtUp)
+namespace
 {
-    constexpr auto kPeriod = 20ms;
-    constexpr auto kLongTick = 70ms;
+struct FirstTicks
+{
+    Clock::time_point created; // just before the periodic callback
+    std::vector<Clock::time_point> ticks;
+};
+
+// The first three ticks of a periodic callback whose first tick overruns: it takes
+// `firstTick`, as a callback on a loaded machine might.
+FirstTicks RunWithALongFirstTick(std::chrono::milliseconds period,
+                                 std::chrono::milliseconds firstTick)
+{
     TickRecorder recorder(
         [&](int count)
         {
             if (count == 1)
-                std::this_thread::sleep_for(kLongTick); // a callback that overruns
+                std::this_thread::sleep_for(firstTick);
         });
-    VPeriodicCallback timer(kPeriod.count());
-    timer.AddCallback(&recorder);
-    const std::vector<Clock::time_point> ticks = recorder.WaitForTicks(3);
+    FirstTicks result{Clock::now(), {}};
+    VPeriodicCallback timer(period.count(), {&recorder});
+    result.ticks = recorder.WaitForTicks(3);
     timer.RemoveCallback(&recorder);
+    return result;
+}
+} // namespace
+
+TEST(PeriodicCallback, TicksMissedDuringALongTickAreMergedNotCaughtUp)
+{
+    constexpr auto kPeriod = 20ms;
+    constexpr auto kLongTick = 70ms;
+    const auto [created, ticks] = RunWithALongFirstTick(kPeriod, kLongTick);
     ASSERT_GE(ticks.size(), 3u);
-    // The next tick is the next grid point after the long tick, and the one after that a
-    // whole period later; catching up would run both at once.
-    EXPECT_GE(ticks[2] - ticks[0], kLongTick + kPeriod);
+    // The three grid points missed during the long tick make one tick after it; catching up
+    // would run the third tick before the fourth grid point too.
+    EXPECT_GE(ticks[1] - ticks[0], kLongTick);
+    EXPECT_GE(ticks[2] - created, 4 * kPeriod);
+}
+
+// The bound on the merged tick leaves it most of a period to arrive, so a loaded machine
+// does not make it late.
+TEST(PeriodicCallback, AfterAnOverrunOneMergedTickFollowsAtOnceThenTheGridResumes)
+{
+    constexpr auto kPeriod = 1000ms;
+    const auto [created, ticks] = RunWithALongFirstTick(kPeriod, kPeriod + 100ms);
+    ASSERT_GE(ticks.size(), 3u);
+    EXPECT_LT(ticks[1] - created, 2 * kPeriod) << "the tick of the first grid point is not skipped";
+    EXPECT_GE(ticks[2] - created, 2 * kPeriod) << "the next tick is back on the grid";
+}
+
+TEST(PeriodicCallback, AZeroPeriodTicksOnce)
+{
+    TickRecorder recorder;
+    VPeriodicCallback timer(0, {&recorder});
+    ASSERT_EQ(recorder.WaitForTicks(1).size(), 1u);
+    EXPECT_EQ(recorder.WaitForTicks(2, 200ms).size(), 1u);
 }
 
 TEST(PeriodicCallback, ACallbackRemovedDuringATickIsNotCalledAgainNotEvenLaterInThatTick)
@@ -198,11 +236,19 @@ TEST(PeriodicCallback, RemoveCallbackFromAnotherThreadWaitsForTheRunningTick)
     timer.AddCallback(&counter);
     timer.AddCallback(&blocker);
     ASSERT_TRUE(gate.WaitForWaiters(1));
-    auto remover = std::async(std::launch::async, [&] { timer.RemoveCallback(&blocker); });
+    auto remover = std::async(std::launch::async,
+                              [&]
+                              {
+                                  timer.RemoveCallback(&blocker);
+                                  return blocker.Count();
+                              });
     EXPECT_EQ(remover.wait_for(50ms), std::future_status::timeout);
     gate.Open();
     ASSERT_EQ(remover.wait_for(5s), std::future_status::ready);
+    // The blocked tick overran, so the merged tick that follows it at once may come first.
+    const int callsWhenRemoved = remover.get();
+    EXPECT_LE(callsWhenRemoved, 2);
     WaitForAWholeTick(counter);
     timer.RemoveCallback(&counter);
-    EXPECT_EQ(blocker.Count(), 1);
+    EXPECT_EQ(blocker.Count(), callsWhenRemoved) << "called after RemoveCallback returned";
 }

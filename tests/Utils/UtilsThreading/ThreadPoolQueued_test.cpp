@@ -1,6 +1,7 @@
 #include "Utils/UtilsThreading/ThreadPoolQueued.h"
 
 #include "net/ThreadName.h"
+#include "tests/Utils/UtilsThreading/DestructionProbe.h"
 #include "tests/Utils/UtilsThreading/TestGate.h"
 
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 
 using testing::HasSubstr;
+using ThreadingTest::DestructionProbe;
 using ThreadingTest::Gate;
 using UtilsThreading::VThreadPoolQueued;
 using namespace std::chrono_literals;
@@ -19,7 +21,7 @@ using namespace std::chrono_literals;
 namespace
 {
 const std::string kAssertPrefix = "Assertion failed: ";
-const std::string kAssertFile = ", file Utils/UtilsThreading/ThreadPoolQueued.cpp, line ";
+const std::string kAssertFile = ", file UtilsThreading\\ThreadPoolQueued, line ";
 
 // A one-worker pool whose worker is held by a blocked task, so that tasks submitted
 // meanwhile stay queued (and subject to the drop policy) until Release.
@@ -217,4 +219,19 @@ TEST(ThreadPoolQueued, DestructionDiscardsQueuedTasks)
     gate.Open();
     ASSERT_EQ(destroyed.wait_for(5s), std::future_status::ready);
     EXPECT_EQ(ran.load(), 1);
+}
+
+TEST(ThreadPoolQueued, DroppedTasksAreDestroyedOutsideThePoolsLock)
+{
+    BusyPool busy;
+    busy.Pool().SetMaximumQueueSize(1);
+    DestructionProbe probe;
+    busy.Pool().Submit([capture = probe.Capture()] {});
+    auto dropper = std::async(std::launch::async, [&busy] { busy.Queue(1); });
+    ASSERT_TRUE(probe.WaitForDestruction());
+    busy.Pool().SetDropPolicy(VThreadPoolQueued::kDropOldest);
+    probe.CallDone();
+    EXPECT_TRUE(probe.CallGotThrough());
+    dropper.get();
+    EXPECT_EQ(busy.Release(), std::vector<int>{1});
 }

@@ -1,4 +1,5 @@
 #include "Utils/UtilsThreading/ThreadPool.h"
+#include "tests/Utils/UtilsThreading/DestructionProbe.h"
 #include "tests/Utils/UtilsThreading/TestGate.h"
 
 #include <atomic>
@@ -11,6 +12,7 @@
 using UtilsThreading::VThreadPool;
 using namespace std::chrono_literals;
 
+using ThreadingTest::DestructionProbe;
 using ThreadingTest::Gate;
 
 TEST(ThreadPool, WaitUntilIdleWithoutTasksReturns)
@@ -115,4 +117,39 @@ TEST(ThreadPool, SubmitAllRunsEveryTaskOfTheBatchOnce)
         pool.WaitUntilIdle();
         ASSERT_EQ(finished.load(), 1 + frame * 33);
     }
+}
+
+TEST(ThreadPool, AFinishedTaskIsDestroyedOutsideThePoolsLock)
+{
+    VThreadPool pool(1, 0);
+    DestructionProbe probe;
+    pool.Submit([capture = probe.Capture()] {});
+    ASSERT_TRUE(probe.WaitForDestruction());
+    pool.Submit([] {});
+    probe.CallDone();
+    EXPECT_TRUE(probe.CallGotThrough());
+    pool.WaitUntilIdle();
+}
+
+TEST(ThreadPool, TasksDroppedByDestructionAreDestroyedOutsideThePoolsLock)
+{
+    DestructionProbe probe;
+    Gate gate;
+    auto pool = std::make_unique<VThreadPool>(1, 0);
+    VThreadPool* const running = pool.get();
+    // The running task submits follow-up work while the pool is being destroyed.
+    pool->Submit(
+        [&]
+        {
+            gate.Wait();
+            running->Submit([] {});
+            probe.CallDone();
+        });
+    ASSERT_TRUE(gate.WaitForWaiters(1));
+    pool->Submit([capture = probe.Capture()] {});
+    auto destroyed = std::async(std::launch::async, [&pool] { pool.reset(); });
+    ASSERT_TRUE(probe.WaitForDestruction());
+    gate.Open();
+    EXPECT_TRUE(probe.CallGotThrough());
+    ASSERT_EQ(destroyed.wait_for(5s), std::future_status::ready);
 }
