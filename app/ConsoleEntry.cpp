@@ -4,6 +4,7 @@
 #include "Framework/EventSystem/EventManagerQt.h"
 #include "app/ConsoleControl.h"
 #include "devices/FakeDeviceManager.h"
+#include "devices/camera/FakeDeviceCameraX2D.h"
 #include "net/AsioPostalService.h"
 #include "net/NetAddress.h"
 #include "params/ParamObjectTypes.h"
@@ -29,6 +30,15 @@ struct Options
     vul_arg<std::string> x1d{"-x1d", "X1D File to run", ""};
     vul_arg<std::string> x2d{"-x2d", "X2D File to run", ""};
     vul_arg<bool> crash{"-crash", "trigger a crash", false};
+};
+
+// The parameter definitions each device class shares, made at start-up and released after
+// the last device is gone.
+class DefinitionRegistries
+{
+public:
+    DefinitionRegistries() { VFakeDeviceCameraX2D::Definitions().Get(); }
+    ~DefinitionRegistries() { VFakeDeviceCameraX2D::Definitions().Release(); }
 };
 
 void PrintUsage()
@@ -60,18 +70,30 @@ bool ParseAddressOption(const vul_arg<std::string>& option, const char* errorTex
     return false;
 }
 
+// A file that cannot be used does not stop the program, but the user learns why it
+// yields no device.
+void ReportUnusableFile(const char* kind, const std::string& path, const VFakeDeviceManager& manager)
+{
+    std::fprintf(stderr, "%s file \"%s\" cannot be used: %s\n", kind, path.c_str(),
+                 manager.GetLoadError().c_str());
+}
+
 void LoadTrialFiles(const Options& options, VFakeDeviceManager& manager)
 {
     if (options.x1d.set())
     {
         std::printf("X1D     : %s\n", options.x1d().c_str());
-        manager.LoadX1D(options.x1d());
+        if (!manager.LoadX1D(options.x1d()))
+            ReportUnusableFile("X1D", options.x1d(), manager);
     }
     if (options.x2d.set())
     {
         std::printf("X2D     : %s\n", options.x2d().c_str());
-        manager.LoadX2D(options.x2d());
+        if (!manager.LoadX2D(options.x2d()))
+            ReportUnusableFile("X2D", options.x2d(), manager);
     }
+    if (manager.GetDeviceCount() == 0)
+        std::fprintf(stderr, "No trial file gave any device: nothing is emulated.\n");
     std::printf("Press Ctrl-C to quit\n\n\n");
 }
 
@@ -109,6 +131,7 @@ int Run(int& argc, char** argv)
     QCoreApplication application(argc, argv);
     std::printf("briselCL version %s\n", BRISEL_VERSION);
     VEventManagerQt eventManager;
+    DefinitionRegistries definitionRegistries;
     VDeferredActionEventHandler deferredActions(eventManager);
     Options options;
     vul_arg_parse(argc, argv);

@@ -2,6 +2,7 @@
 
 #include "Framework/EventSystem/Invoke.h"
 #include "devices/BroadcastCommand.h"
+#include "devices/CommandText.h"
 #include "devices/DeviceTelnetConnection.h"
 #include "devices/FakeDeviceManager.h"
 #include "devices/FakeDeviceParameters.h"
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <boost/algorithm/string/trim.hpp>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -62,12 +62,6 @@ std::string DottedText(std::uint32_t networkOrderAddress)
     return ToString(VNetAddress(ntohl(networkOrderAddress)));
 }
 
-// Reads an unsigned decimal number after optional white space.
-bool ReadUnsigned(const std::string& text, unsigned long& value)
-{
-    std::istringstream in(text);
-    return static_cast<bool>(in >> value);
-}
 } // namespace
 
 VFakeDevice::VFakeDevice(VFakeDeviceManager& manager, std::uint32_t deviceId, std::uint32_t port,
@@ -238,6 +232,7 @@ void VFakeDevice::Mirror(const IParam& param)
     double rate = 0.0;
     if (name.Str() == "SystemFrameRate" && GetParamValue(param, rate))
         systemFrameRate_ = rate;
+    OnParameterCommitted(param);
 }
 
 // ---- coming up and going down ----------------------------------------------------------
@@ -500,15 +495,14 @@ void VFakeDevice::HandleBaseCommand(const std::string& keyword, const std::strin
     unsigned long number = 0;
     if (keyword == "portset")
     {
-        if (ReadUnsigned(arguments, number))
+        if (CommandText::ReadUnsigned(arguments, number))
             OnPortSet(static_cast<std::uint16_t>(number));
     }
     else if (keyword == "datadisable")
-        SetParameter("Enabled", boost::algorithm::trim_copy_if(
-                                    arguments, boost::algorithm::is_any_of(" \t\r\n")) == "false");
+        SetParameter("Enabled", CommandText::TrimLineSpace(arguments) == "false");
     else if (keyword == "setframe")
     {
-        if (ReadUnsigned(arguments, number))
+        if (CommandText::ReadUnsigned(arguments, number))
             InvokeOnMainThread([this, frame = static_cast<int>(number)] { SetFrame(frame); });
     }
     else if (keyword == "syncmode")

@@ -131,6 +131,10 @@ public:
 
 protected:
     VFakeDeviceManager& GetManager() const { return manager_; }
+    boost::asio::io_context& GetIoService() const { return ioService_; }
+    // Called on the main thread after every committed change of a parameter's value, once
+    // the base's own view of it is current.
+    virtual void OnParameterCommitted(const IParam& /*param*/) {}
     // Held by device classes while they use the data socket.
     std::mutex& GetDeviceLock() { return deviceLock_; }
     VDataOutSocket& GetDataSocket() { return dataSocket_; }

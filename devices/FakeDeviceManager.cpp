@@ -1,10 +1,22 @@
 #include "devices/FakeDeviceManager.h"
 
+#include "FileIO/X2DIO/X2DImport.h"
 #include "devices/FakeDeviceParameters.h"
+#include "devices/camera/FakeDeviceCameraX2D.h"
+#include "devices/camera/X2DHolder.h"
 
 #include <boost/asio/post.hpp>
 #include <cstdio>
 #include <future>
+
+namespace
+{
+// The last of the reader's errors says why it gave up.
+std::string ReasonOf(const std::vector<std::string>& errors, const char* fallback)
+{
+    return errors.empty() ? fallback : errors.back();
+}
+} // namespace
 
 VFakeDeviceManager::VFakeDeviceManager(IEventManager& eventManager, std::uint32_t localAddress,
                                        std::uint32_t halAddress, boost::asio::io_context& ioService)
@@ -48,15 +60,32 @@ void VFakeDeviceManager::WaitForIoHandlers()
     reached.wait_for(kIoHandlerWait);
 }
 
-// This build reads no trial file yet: every file counts as one that cannot be opened.
+// This build replays no X1D file yet: every one counts as a file that cannot be used.
 bool VFakeDeviceManager::LoadX1D(const std::string& /*path*/)
 {
+    loadError_ = "this version does not replay X1D files yet.";
     return false;
 }
 
-bool VFakeDeviceManager::LoadX2D(const std::string& /*path*/)
+// One camera per camera of the file, each with the identifier the file gives it.
+bool VFakeDeviceManager::LoadX2D(const std::string& path)
 {
-    return false;
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    auto reader = std::make_shared<X2DIO::VX2DImport>(kX2DViewSizeMiB);
+    if (!reader->Open(path, true))
+    {
+        loadError_ = ReasonOf(reader->GetErrors(), "the file is not an X2D recording.");
+        return false;
+    }
+    const auto holder = std::make_shared<VX2DHolder>(std::move(reader));
+    for (std::uint32_t camera = 0; camera < holder->GetCameraCount(); ++camera)
+    {
+        const auto identifier =
+            static_cast<std::uint32_t>(holder->GetCameraInfo(camera).identifier);
+        CreateDevice<VFakeDeviceCameraX2D>([identifier](std::uint32_t) { return identifier; },
+                                           holder, camera);
+    }
+    return true;
 }
 
 unsigned VFakeDeviceManager::GetDeviceCount()

@@ -36,6 +36,8 @@ public:
     using DeviceIdRule = std::function<std::uint32_t(std::uint32_t port)>;
     static constexpr std::uint32_t kNetworkBoxIdFlag = 0x02000000;
     static constexpr unsigned kPoolThreads = 16;
+    // An X2D file is mapped in windows of this many MiB.
+    static constexpr unsigned kX2DViewSizeMiB = 64;
     // How long the shut-down waits for the I/O thread to finish what it is doing with a
     // device; far beyond any command line's handling.
     static constexpr std::chrono::seconds kIoHandlerWait{10};
@@ -49,9 +51,10 @@ public:
     ~VFakeDeviceManager() override;
 
     // Create the devices of one trial file; false, with nothing created, when the file
-    // cannot be opened.
+    // cannot be opened. GetLoadError() then says why.
     bool LoadX1D(const std::string& path);
     bool LoadX2D(const std::string& path);
+    const std::string& GetLoadError() const { return loadError_; }
 
     // Creates one device of class `Device`, constructed as
     // Device(manager, args..., DeviceID, Port, local address, HAL address), and appends it.
@@ -113,6 +116,7 @@ private:
     void TakeOutOfService(const std::vector<std::shared_ptr<VFakeDevice>>& devices);
     void WaitForIoHandlers();
 
+    std::string loadError_; // main thread
     std::recursive_mutex listMutex_;
     std::vector<std::shared_ptr<VFakeDevice>> devices_; // guarded by listMutex_
     const std::uint32_t localAddress_;

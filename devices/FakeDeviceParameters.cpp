@@ -4,33 +4,16 @@
 
 namespace FakeDeviceParameters
 {
-namespace
-{
-enum Flags : unsigned
-{
-    kNone = 0,
-    kReadOnly = 1,
-    kFlagC = 2,
-};
-
-struct BaseDefinition
-{
-    const char* name;
-    const char* displayName;
-    const char* description;
-    const char* group;
-    unsigned flags;
-};
-
-IParamDefinition& Add(IParamDefinitionList& definitions, const BaseDefinition& base,
+IParamDefinition& Add(IParamDefinitionList& definitions, const Definition& definition,
                       const IParamObject& prototype)
 {
-    IParamDefinition* definition =
-        definitions.AddDefinition(VStringStd(base.name), VStringStd(base.displayName),
-                                  VStringStd(base.description), VStringStd(base.group), prototype);
-    definition->SetReadOnly((base.flags & kReadOnly) != 0);
-    definition->SetFlagC((base.flags & kFlagC) != 0);
-    return *definition;
+    IParamDefinition* added = definitions.AddDefinition(
+        VStringStd(definition.name), VStringStd(definition.displayName),
+        VStringStd(definition.description), VStringStd(definition.group), prototype);
+    added->SetReadOnly((definition.flags & kReadOnly) != 0);
+    added->SetFlagC((definition.flags & kFlagC) != 0);
+    added->SetFlagB((definition.flags & kFlagB) != 0);
+    return *added;
 }
 
 void AddChild(IParamDefinition& definition, const char* name, const IParamObject& value)
@@ -38,6 +21,8 @@ void AddChild(IParamDefinition& definition, const char* name, const IParamObject
     definition.AddChild(VStringStd(name))->SetValue(value, true);
 }
 
+namespace
+{
 void DefineSystemFrameRate(IParamDefinitionList& definitions)
 {
     IParamDefinition& rate = Add(

@@ -1,0 +1,15 @@
+#include "devices/FakeSource.h"
+
+#include "devices/FakeDevice.h"
+
+VFakeSource::VFakeSource(VFakeDevice& device, boost::asio::io_context& ioService,
+                         std::uint16_t port)
+    : socket_(ioService), device_(device), port_(port)
+{
+    socket_.OpenForSending(device.GetLocalAddress(), device.GetHalAddress(), port);
+}
+
+VFakeSource::~VFakeSource()
+{
+    socket_.Close();
+}
