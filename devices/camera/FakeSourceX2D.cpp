@@ -20,10 +20,10 @@ bool VFakeSourceX2D::AdvanceTo(std::uint32_t currentFrame, std::uint32_t previou
     const std::uint32_t frameCount = holder_->GetFrameCount();
     if (frameCount == 0)
         return true;
-    const std::uint32_t index = currentFrame % frameCount;
-    const bool loaded = holder_->LoadFrame(index);
-    const bool advanced = currentFrame > previousFrame && index > previousFrame % frameCount;
-    return !(advanced && loaded);
+    const VX2DHolder::FrameChoice choice =
+        VX2DHolder::ChooseFrame(currentFrame, previousFrame, frameCount);
+    const bool loaded = holder_->LoadFrame(choice.index);
+    return !(choice.hasNewData && loaded);
 }
 
 CameraStreams::FrameIds VFakeSourceX2D::IdsOf(std::uint32_t currentFrame,

@@ -55,6 +55,20 @@ void VX2DHolder::MakeBuffer(FrameBuffer& buffer) const
     Fill(buffer.edgeSets, cameras_.size());
 }
 
+VX2DHolder::FrameChoice VX2DHolder::ChooseFrame(std::uint32_t currentFrame,
+                                                std::uint32_t previousFrame,
+                                                std::uint32_t frameCount)
+{
+    const std::uint32_t index = currentFrame % frameCount;
+    return {index, currentFrame > previousFrame && index > previousFrame % frameCount};
+}
+
+VX2DHolder::Statistics VX2DHolder::GetStatistics()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return statistics_;
+}
+
 bool VX2DHolder::LoadFrame(std::uint32_t index)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -67,12 +81,14 @@ bool VX2DHolder::LoadFrame(std::uint32_t index)
         {
             loadedIndex_ = pendingIndex_;
             std::swap(front_, back_);
+            ++statistics_.swaps;
         }
         pendingIndex_ = kNone;
     }
     if (static_cast<std::int32_t>(index) != loadedIndex_)
     {
         const bool ok = Read(index, *front_);
+        ++statistics_.synchronousReads;
         ReportReadFailure(index, ok);
         // A failed read leaves the front buffer holding no whole frame.
         loadedIndex_ = ok ? static_cast<std::int32_t>(index) : kNone;
@@ -85,6 +101,7 @@ bool VX2DHolder::LoadFrame(std::uint32_t index)
         pendingIndex_ = static_cast<std::int32_t>(next);
         // The frame threads look at the back buffer only after waiting for this read.
         readAhead_.Submit([this, next, target = back_] { Read(next, *target); });
+        ++statistics_.readAheads;
     }
     return true;
 }

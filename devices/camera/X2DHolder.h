@@ -38,6 +38,26 @@ public:
         bool readOk = false;
     };
 
+    // The file frame a HAL frame replays: the file plays in a loop, file frame = HAL frame
+    // modulo the frame count. `hasNewData` is false at the frame where the file wraps round,
+    // when the frame number did not advance and after a backwards jump: such a frame goes
+    // out without items. The frame count must not be 0.
+    struct FrameChoice
+    {
+        std::uint32_t index;
+        bool hasNewData;
+    };
+    static FrameChoice ChooseFrame(std::uint32_t currentFrame, std::uint32_t previousFrame,
+                                   std::uint32_t frameCount);
+
+    // How often the file was read on the frame thread, read ahead, and found read ahead.
+    struct Statistics
+    {
+        unsigned synchronousReads = 0;
+        unsigned readAheads = 0;
+        unsigned swaps = 0;
+    };
+
     // `reader` is open; the holder reads from it from now on.
     explicit VX2DHolder(std::shared_ptr<X2DIO::VX2DImport> reader);
     ~VX2DHolder();
@@ -49,6 +69,7 @@ public:
     // no usable frame).
     bool LoadFrame(std::uint32_t index);
     const FrameBuffer& Front() const { return *front_; }
+    Statistics GetStatistics();
 
     std::uint32_t GetFrameCount() const { return frameCount_; }
     std::uint32_t GetCameraCount() const { return static_cast<std::uint32_t>(cameras_.size()); }
@@ -70,6 +91,7 @@ private:
     std::int32_t loadedIndex_ = kNone;  // guarded by mutex_
     std::int32_t pendingIndex_ = kNone; // guarded by mutex_
     bool failureReported_ = false;      // guarded by mutex_
+    Statistics statistics_;             // guarded by mutex_
     std::mutex mutex_;
     std::vector<X2DIO::CameraInfo> cameras_;
     const std::uint64_t framePeriod_;

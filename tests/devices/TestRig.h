@@ -33,11 +33,17 @@ public:
     TestDevice&
     AddDevice(const VFakeDeviceManager::DeviceIdRule& rule = VFakeDeviceManager::NetworkBoxId)
     {
-        auto device = manager_->AddDevice<TestDevice>(rule, definitions_);
-        return static_cast<TestDevice&>(*device);
+        return Add<TestDevice>(rule, definitions_);
+    }
+    // Any device class, constructed as Device(manager, args..., DeviceID, Port, addresses).
+    template <class Device, class... Args>
+    Device& Add(const VFakeDeviceManager::DeviceIdRule& rule, Args&&... args)
+    {
+        auto device = manager_->AddDevice<Device>(rule, std::forward<Args>(args)...);
+        return static_cast<Device&>(*device);
     }
     // Sets "Connected" directly, as the start-up does.
-    static void Connect(TestDevice& device, bool connected = true)
+    static void Connect(VFakeDevice& device, bool connected = true)
     {
         SetParamValue(*device.GetParamList().FindParam(VStringStd("Connected")), connected, false);
     }
