@@ -67,10 +67,15 @@ TEST_F(X1DCorruptTest, EveryTruncationFailsCleanlyOrReadsWhatIsThere)
     SweepTruncations();
 }
 
-TEST_F(X1DCorruptTest, TruncatedFramesAreLeftOutOfARebuiltIndex)
+TEST_F(X1DCorruptTest, CutFrameWithItsMarkerIntactStaysInARebuiltIndexButDoesNotRead)
 {
     // Cut the table and half of the last frame.
-    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 15)));
+    EXPECT_FALSE(OpenAndReadAll(Truncated(frameOffsets_.back() + 15)));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable, kPastFile));
+    EXPECT_EQ(reader_.GetNumberOfFrames(), 3);
+
+    // Without its whole marker, the cut frame is no frame of the file.
+    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 9)));
     EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable));
     EXPECT_EQ(reader_.GetNumberOfFrames(), 2);
 }

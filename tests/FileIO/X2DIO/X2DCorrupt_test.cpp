@@ -91,9 +91,17 @@ TEST_F(X2DCorruptTest, EveryTruncationFailsCleanlyOrReadsWhatIsThere)
     SweepTruncations();
 }
 
-TEST_F(X2DCorruptTest, TruncatedFramesAreLeftOutOfARebuiltIndex)
+TEST_F(X2DCorruptTest, CutFrameWithItsMarkerIntactStaysInARebuiltIndexButDoesNotRead)
 {
-    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 40)));
+    EXPECT_FALSE(OpenAndReadAll(Truncated(frameOffsets_.back() + 40)));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable, kPastFile));
+    EXPECT_EQ(reader_.GetNumberOfFrames(), 3);
+    VX2DFrameResults results(2);
+    ASSERT_TRUE(results.Read(reader_, 1));
+    ExpectFrame(recording_.frames[1], results);
+
+    // Without its whole marker, the cut frame is no frame of the file.
+    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 9)));
     EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable));
     EXPECT_EQ(reader_.GetNumberOfFrames(), 2);
 }
