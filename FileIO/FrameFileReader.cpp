@@ -47,6 +47,7 @@ void VFrameFileReader::ResetReader()
     frameCount_ = 0;
     indexOffset_ = dataOffset_ = 0;
     formats_.clear();
+    sectionMarkers_.clear();
     index_.Clear();
     index_.SetOffsets64(true);
     frameEnd_ = 0;
@@ -132,6 +133,33 @@ bool VFrameFileReader::ReadOffsets(bool offsets64)
     if (dataOffset_ < 0 || std::uint64_t(dataOffset_) > GetFileSize())
         return RecordError("Invalid file header (data offset).");
     return true;
+}
+
+bool VFrameFileReader::ScanCustomHeaders()
+{
+    const std::uint64_t end = std::uint64_t(dataOffset_);
+    VBoundedReader::VLimitScope headers(reader_, end);
+    while (reader_.Tell() < end)
+    {
+        VSectionMarker marker;
+        if (!RecordSchema::ReadSectionMarker(reader_, marker))
+            return RecordReadFailure();
+        sectionMarkers_.push_back(marker);
+        if (!ReadCustomHeaderSection(marker))
+            return RecordReadFailure();
+    }
+    return true;
+}
+
+bool VFrameFileReader::ReadCustomHeaderSection(const VSectionMarker& marker)
+{
+    // A registered header reads what it knows and the scan goes on from there; the length only
+    // serves to pass sections that nobody reads.
+    if (ICustomHeader* header = FindCustomHeader(marker.tag))
+        return header->Read(reader_);
+    if (marker.length < 0)
+        return reader_.Fail(EReadFailure::InvalidLength);
+    return reader_.Skip(std::uint64_t(marker.length));
 }
 
 bool VFrameFileReader::LoadIndex(bool rebuildIndex)

@@ -23,7 +23,6 @@ void VX2DImportImpl::Reset()
 {
     ResetReader();
     frameInfoHolder_.reset();
-    sectionMarkers_.clear();
     version_ = cameraCount_ = currentFrameNumber_ = currentCameraIdentifier_ = 0;
 }
 
@@ -84,33 +83,6 @@ bool VX2DImportImpl::FindFrameInfoFormat(VDataFormatInfo& format)
         return false;
     }
     return RecordSchema::ReadFormatInfo(Reader(), format);
-}
-
-bool VX2DImportImpl::ScanCustomHeaders()
-{
-    const std::uint64_t end = std::uint64_t(GetDataOffset());
-    VBoundedReader::VLimitScope headers(Reader(), end);
-    while (Reader().Tell() < end)
-    {
-        VSectionMarker marker;
-        if (!RecordSchema::ReadSectionMarker(Reader(), marker))
-            return RecordReadFailure();
-        sectionMarkers_.push_back(marker);
-        if (!ReadCustomHeaderSection(marker))
-            return RecordReadFailure();
-    }
-    return true;
-}
-
-bool VX2DImportImpl::ReadCustomHeaderSection(const VSectionMarker& marker)
-{
-    // A registered header reads what it knows and the scan goes on from there; the length
-    // only serves to pass sections that nobody reads.
-    if (ICustomHeader* header = FindCustomHeader(marker.tag))
-        return header->Read(Reader());
-    if (marker.length < 0)
-        return Reader().Fail(EReadFailure::InvalidLength);
-    return Reader().Skip(std::uint64_t(marker.length));
 }
 
 bool VX2DImportImpl::BeginFrame(std::int64_t index)

@@ -17,6 +17,7 @@
 namespace
 {
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using namespace ReaderErrors;
 
 // Offsets in a file written with the default options.
@@ -105,18 +106,22 @@ TEST_F(X1DCorruptTest, OffsetsOutsideTheFileAreRefused)
     ExpectOffsetsOutsideTheFileRefusedOrRebuilt(kIndexOffsetAt, kDataOffsetAt);
 }
 
-TEST_F(X1DCorruptTest, CustomSectionLengthsAreBounded)
+TEST_F(X1DCorruptTest, SourceSetHeaderIsReadWhateverItsSectionLengthSays)
 {
-    EXPECT_FALSE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, 0x7FFFFFFF)));
-    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kPastFile));
-
-    // A negative length ends the scan; the header sections read so far stand.
-    EXPECT_TRUE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, 0xFFFFFFF0)));
-    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kInvalidLength));
-
-    // Shorter than its contents: the header may not read into the frames.
-    EXPECT_FALSE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, 20)));
-    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kPastRecord));
+    ASSERT_TRUE(reader_.Open(path_));
+    VAnalogueSourceSetHeader original;
+    reader_.GetAnalogueSourceSetHeader(original);
+    ASSERT_EQ(original.GetSourceSets().size(), 2u);
+    // None, less than its contents, more than the header holds, past the file, negative.
+    for (const std::uint32_t length : {0u, 10u, 1000u, 0x7FFFFFFFu, 0xFFFFFFF0u})
+    {
+        SCOPED_TRACE("section length " + std::to_string(std::int32_t(length)));
+        EXPECT_TRUE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, length)));
+        EXPECT_THAT(reader_.GetErrors(), IsEmpty());
+        VAnalogueSourceSetHeader header;
+        reader_.GetAnalogueSourceSetHeader(header);
+        EXPECT_EQ(header.GetSourceSets(), original.GetSourceSets());
+    }
 }
 
 TEST_F(X1DCorruptTest, FrameAndBlockLengthsAreBounded)

@@ -120,6 +120,32 @@ TEST_F(X1DImportTest, UnknownCustomSectionsAndHeaderValueAreSkippedButRemembered
     ExpectFramesAsRecorded();
 }
 
+TEST_F(X1DImportTest, UnknownSectionsArePassedByTheirLengthWithinTheHeader)
+{
+    VX1DExportOptions options;
+    options.extraSections = {{7, {1, 2, 3, 4, 5}}};
+    ASSERT_TRUE(WriteAndOpen(options));
+    reader_.Close();
+    // The unknown section's length, right after the header's fixed items.
+    constexpr std::size_t kLengthAt = 86;
+    const std::vector<std::uint8_t> written = ReadFileBytes(path_);
+    ASSERT_EQ(written.at(kLengthAt), 5);
+    const struct
+    {
+        std::uint32_t length;
+        const char* error;
+    } cases[] = {{0xFFFFFFF0u, kInvalidLength}, {1000, kPastRecord}, {0x7FFFFFFF, kPastFile}};
+    for (const auto& damage : cases)
+    {
+        std::vector<std::uint8_t> bytes = written;
+        PatchInt32(bytes, kLengthAt, damage.length);
+        WriteFileBytes(path_, bytes);
+        EXPECT_FALSE(reader_.Open(path_)) << damage.length;
+        EXPECT_THAT(reader_.GetErrors(), ElementsAre(damage.error));
+        reader_.Close();
+    }
+}
+
 TEST_F(X1DImportTest, MissingIndexTableIsRebuiltFromTheFrameMarkers)
 {
     VX1DExportOptions options;
