@@ -174,10 +174,14 @@ bool VBoundedReader::ReadInt64(std::int64_t& value)
     return true;
 }
 
+bool VBoundedReader::CanHold(std::uint64_t count, std::uint64_t minimumItemBytes) const
+{
+    return count <= GetRemaining() / std::max<std::uint64_t>(minimumItemBytes, 1);
+}
+
 bool VBoundedReader::CountFits(std::uint64_t count, std::uint64_t minimumItemBytes)
 {
-    const std::uint64_t itemBytes = std::max<std::uint64_t>(minimumItemBytes, 1);
-    return count <= GetRemaining() / itemBytes ? true : Fail(EReadFailure::CountTooLarge);
+    return CanHold(count, minimumItemBytes) || Fail(EReadFailure::CountTooLarge);
 }
 
 bool VBoundedReader::Fail(EReadFailure failure)

@@ -110,8 +110,10 @@ public:
 
     // True when `end` lies within the limit; otherwise notes why not.
     bool CheckEnd(std::uint64_t end);
-    // True when `count` items of at least `minimumItemBytes` bytes each (1 when 0 is given)
-    // fit in the remaining bytes; otherwise notes CountTooLarge.
+    // True when `count` items of at least `minimumItemBytes` bytes each fit in the remaining
+    // bytes. An item that takes no bytes is still one item, so each counts at least one byte.
+    bool CanHold(std::uint64_t count, std::uint64_t minimumItemBytes) const;
+    // CanHold(), noting CountTooLarge when not.
     bool CountFits(std::uint64_t count, std::uint64_t minimumItemBytes);
 
     // Notes `failure` unless an earlier one is pending; always returns false.

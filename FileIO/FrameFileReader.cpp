@@ -84,13 +84,17 @@ bool VFrameFileReader::ReadCounts(const std::string& itemName, std::int32_t& ite
                                   VSectionMarker& next)
 {
     VSectionMarker marker;
-    if (!RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(itemCount) ||
+    if (!RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(itemCount))
+        return RecordReadFailure();
+    if (itemCount < 0)
+        return RecordError("Invalid file header (number of " + itemName + ").");
+    // A file without frames holds its devices or cameras in no record of their own, yet each
+    // is one item: a count the rest of the file cannot hold a byte each of is refused. Frames
+    // hold a record per item, which reading a frame checks.
+    if (!reader_.CountFits(std::uint64_t(itemCount), 1) ||
         !RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(frameCount_) ||
         !RecordSchema::ReadSectionMarker(reader_, next))
         return RecordReadFailure();
-    // Each item needs at least a record marker in every frame of the file.
-    if (itemCount < 0 || std::uint64_t(itemCount) > GetFileSize() / RecordSchema::kRecordMarkerSize)
-        return RecordError("Invalid file header (number of " + itemName + ").");
     if (frameCount_ == 0)
         RecordError("Invalid file header (number of frames).");
     return true;
@@ -101,13 +105,14 @@ bool VFrameFileReader::ReadFormats()
     std::uint32_t count = 0;
     if (!reader_.ReadUInt32(count) || !reader_.CountFits(count, kMinimumFormatSectionSize))
         return RecordReadFailure();
-    formats_.assign(count, VDataFormatInfo());
-    for (VDataFormatInfo& format : formats_)
+    for (std::uint32_t index = 0; index < count; ++index)
     {
         VSectionMarker marker;
+        VDataFormatInfo format;
         if (!RecordSchema::ReadSectionMarker(reader_, marker) ||
             !RecordSchema::ReadFormatInfo(reader_, format))
             return RecordReadFailure();
+        formats_.push_back(std::move(format));
     }
     return true;
 }

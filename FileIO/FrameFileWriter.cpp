@@ -1,5 +1,6 @@
 #include "FileIO/FrameFileWriter.h"
 
+#include "FileIO/FramePlugins.h"
 #include "FileIO/RecordSchema.h"
 
 #include <limits>
@@ -93,6 +94,23 @@ void VFrameFileWriter::PatchOffset(std::size_t position, std::int64_t offset)
         buffer_.PatchInt64(position, offset);
     else
         buffer_.PatchInt32(position, std::int32_t(offset));
+}
+
+void VFrameFileWriter::PutRawSections(const std::vector<VRawSection>& sections)
+{
+    for (const VRawSection& raw : sections)
+    {
+        const std::size_t section = RecordSchema::BeginSection(buffer_, raw.tag);
+        buffer_.PutBytes(raw.contents.data(), raw.contents.size());
+        RecordSchema::EndSection(buffer_, section);
+    }
+}
+
+void VFrameFileWriter::PutCustomHeaderSection(const ICustomHeader& header)
+{
+    const std::size_t section = RecordSchema::BeginSection(buffer_, header.GetIdentifier());
+    header.Write(buffer_);
+    RecordSchema::EndSection(buffer_, section);
 }
 
 void VFrameFileWriter::PutOffset(VByteWriter& writer, std::int64_t offset) const

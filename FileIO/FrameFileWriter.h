@@ -11,11 +11,15 @@
 
 #include "FileIO/ByteWriter.h"
 #include "FileIO/IndexTable.h"
+#include "FileIO/RecordSchema.h"
 #include "Utils/UtilsIO/OutputFileStream64.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+class ICustomHeader;
 
 class VFrameFileWriter
 {
@@ -55,6 +59,10 @@ protected:
     void PutIndexOffsetSection(std::int16_t tag);
     std::size_t PutOffsetSection(std::int16_t tag);
     void PatchOffset(std::size_t position, std::int64_t offset);
+    // Custom header sections, written into the buffer: each raw section as given, or a header's
+    // contents behind a marker tagged with its identifier.
+    void PutRawSections(const std::vector<VRawSection>& sections);
+    void PutCustomHeaderSection(const ICustomHeader& header);
 
 private:
     std::size_t OffsetSize() const { return headerOffsets64_ ? 8 : 4; }

@@ -146,7 +146,10 @@ bool VX2DImportImpl::ReadBlock(const VDataFormatInfo& format, std::uint64_t reco
     IDataHolder* holder = FindDataHolder(format.identifier);
     if (holder != nullptr)
     {
-        holder->Prepare(std::uint32_t(marker.value));
+        // The item count is no promise: room is made only for as many as the block can hold.
+        const std::uint32_t count = std::uint32_t(marker.value);
+        if (Reader().CanHold(count, format.GetMinimumItemSize()))
+            holder->Prepare(count);
         if (!ReadItems(*holder, format))
             return false;
     }

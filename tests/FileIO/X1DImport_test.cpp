@@ -146,6 +146,35 @@ TEST_F(X1DImportTest, UnknownSectionsArePassedByTheirLengthWithinTheHeader)
     }
 }
 
+TEST_F(X1DImportTest, DevicesWhoseSourceSetsTakeFewBytesOpen)
+{
+    recording_ = MakeRecording(100, 0);
+    VX1DExportOptions options;
+    options.sourceSetFormats.sourceSet = {std::int16_t(0xAFAB), {}};
+    ASSERT_TRUE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoFrames));
+    EXPECT_EQ(reader_.GetNumberOfDevices(), 100u);
+    VAnalogueSourceSetHeader header;
+    reader_.GetAnalogueSourceSetHeader(header);
+    EXPECT_EQ(header.GetSourceSets().size(), 100u);
+}
+
+TEST_F(X1DImportTest, SourceSetListClaimingMoreThanItHoldsIsRefusedBeforeAllocating)
+{
+    // The header holds six bytes for each claimed set after the list, but the list holds three
+    // sets; read from a count alone the claimed sets would take some 70 MB.
+    VX1DExportOptions options;
+    options.claimedSourceSets = 600000;
+    options.trailingSections = {{7, std::vector<std::uint8_t>(3700000)}};
+    EXPECT_FALSE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany));
+
+    options.claimedSourceSets.reset();
+    ASSERT_TRUE(WriteAndOpen(options));
+    ExpectHeaderAsRecorded();
+    ExpectFramesAsRecorded();
+}
+
 TEST_F(X1DImportTest, MissingIndexTableIsRebuiltFromTheFrameMarkers)
 {
     VX1DExportOptions options;

@@ -263,6 +263,38 @@ TEST_F(X2DImportTest, CamerasBeyondTheInformationHeaderGetNoNameAndLargestValueD
     EXPECT_EQ(results.centroidSets[2]->cameraName, "");
 }
 
+TEST_F(X2DImportTest, CamerasWithoutFramesOrInformationOpen)
+{
+    recording_ = MakeX2DRecording(100, 0);
+    VX2DExportOptions options;
+    options.describedCameras = 0;
+    ASSERT_TRUE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoFrames));
+    EXPECT_EQ(reader_.GetNumberOfCameras(), 100u);
+    EXPECT_EQ(reader_.GetCameraName(99), "");
+}
+
+TEST_F(X2DImportTest, CameraListClaimingMoreThanItHoldsIsRefusedBeforeAllocating)
+{
+    // Cameras of a description without fields take no bytes, yet each is one camera. The header
+    // holds a byte for each claimed camera after the list, but the list holds none of them; read
+    // from a count alone they would take some 80 MB.
+    VX2DExportOptions options;
+    options.cameraFields = VDataFormatInfo{std::int16_t(0xCFAA), {}};
+    options.claimedCameras = 600000;
+    options.trailingSections = {{7, std::vector<std::uint8_t>(700000)}};
+    EXPECT_FALSE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany));
+
+    options.claimedCameras.reset();
+    options.describedCameras = 0;
+    ASSERT_TRUE(WriteAndOpen(options));
+    std::vector<CameraInfo> infos;
+    reader_.GetCameraInfos(infos);
+    EXPECT_THAT(infos, IsEmpty());
+    ExpectFramesAsRecorded();
+}
+
 TEST_F(X2DImportTest, FrameLookupsOutsideTheIndexFail)
 {
     ASSERT_TRUE(WriteAndOpen());

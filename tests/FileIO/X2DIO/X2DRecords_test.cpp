@@ -160,9 +160,11 @@ TEST_F(X2DRecordTest, CameraCountBeyondTheListIsRefusedBeforeAllocating)
     VByteWriter bytes;
     RecordSchema::WriteFormatInfo(bytes, VCameraInfoFormats::Default().header);
     ValueCodec::PutDouble(bytes, 100.0);
-    bytes.PutInt32(0);
+    const std::size_t list = RecordSchema::BeginVariableField(bytes);
     RecordSchema::WriteFormatInfo(bytes, {std::int16_t(0xCFAA), {}});
     bytes.PutUInt32(0xFFFFFFFF);
+    RecordSchema::EndVariableField(bytes, list);
+    bytes.PutFill(0, 64);
     VCameraInfoHeader header;
     EXPECT_FALSE(header.Read(ReaderOver(bytes)));
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::CountTooLarge);
