@@ -2,6 +2,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDirectory.h"
+#include "tools/trialtool/X2DSynthesizer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -221,12 +222,30 @@ TEST_F(TrialToolCli, ATruncatedFileIsReportedNotFatal)
     EXPECT_THAT(neither.error, HasSubstr("as X1D"));
 }
 
-TEST_F(TrialToolCli, AFrameTheFileDoesNotHoldIsReported)
+TEST_F(TrialToolCli, AFrameTheFileDoesNotHoldIsReportedWithTheReason)
 {
-    const std::string file = Make("short.x1d", {"--frames", "3"});
-    const ProgramOutcome run = Trialtool({"dump", file, "--frame", "4"});
+    for (const std::string& file : {Make("short.x1d", {"--frames", "3"}),
+                                    Make("short.x2d", {"--frames", "3", "--cameras", "1"})})
+    {
+        const ProgramOutcome run = Trialtool({"dump", file, "--frame", "4"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.error, "trialtool: cannot read frame 4 of '" + file +
+                                 "': the file has no frame numbered 4 (frames 1 to 3)\n");
+    }
+}
+
+TEST_F(TrialToolCli, DumpSaysWhyAFileWithoutFrameInformationCannotBeRead)
+{
+    const std::string file = Path("no-frame-info.x2d");
+    X2DIO::VX2DExportOptions options;
+    options.writeFrameInfo = false;
+    TrialTool::X2DSynthesisOptions synthesis;
+    synthesis.frames = 2;
+    ASSERT_TRUE(TrialTool::X2DSynthesizer(synthesis).Write(file, options));
+    const ProgramOutcome run = Trialtool({"dump", file, "--frame", "1"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.error, HasSubstr("cannot read frame 4 of '" + file + "'"));
+    EXPECT_THAT(run.error, HasSubstr("cannot read frame 1 of '" + file +
+                                     "': the file has no frame information section"));
 }
 
 TEST_F(TrialToolCli, ANameWithoutAKnownExtensionIsReadAsTheKindThatFits)
