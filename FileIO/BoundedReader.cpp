@@ -24,6 +24,8 @@ std::string DescribeReadFailure(EReadFailure failure)
         return "Corrupt file (invalid length or size).";
     case EReadFailure::EmptyItem:
         return "Corrupt file (data item without content).";
+    case EReadFailure::FileChanged:
+        return "The file was cut short or changed while it was read.";
     case EReadFailure::None:
         break;
     }
@@ -182,6 +184,18 @@ bool VBoundedReader::CanHold(std::uint64_t count, std::uint64_t minimumItemBytes
 bool VBoundedReader::CountFits(std::uint64_t count, std::uint64_t minimumItemBytes)
 {
     return CanHold(count, minimumItemBytes) || Fail(EReadFailure::CountTooLarge);
+}
+
+bool VBoundedReader::CheckIntact()
+{
+    if (stream_.CheckIntact())
+        return true;
+    // The stream dropped its windows and took the file's size anew.
+    fileSize_ = stream_.GetSize();
+    view_ = VView();
+    UpdateDirectEnd();
+    failure_ = EReadFailure::FileChanged;
+    return false;
 }
 
 bool VBoundedReader::Fail(EReadFailure failure)

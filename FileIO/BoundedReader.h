@@ -26,6 +26,7 @@ enum class EReadFailure
     CountTooLarge, // a count of items cannot fit in the bytes that remain
     InvalidLength, // a length or size field holds an impossible value
     EmptyItem,     // a data item occupies no bytes, so a block of them never ends
+    FileChanged,   // the file was cut short or rewritten under the mapping while it was read
 };
 
 // The message a file reader records for `failure`.
@@ -115,6 +116,11 @@ public:
     bool CanHold(std::uint64_t count, std::uint64_t minimumItemBytes) const;
     // CanHold(), noting CountTooLarge when not.
     bool CountFits(std::uint64_t count, std::uint64_t minimumItemBytes);
+
+    // False, noting FileChanged in place of any pending failure, when pages of the file were lost
+    // under the mapping since the last check: the file was cut short or rewritten, and what was
+    // read from those pages was zeros. Reads after it see the file as it now is.
+    bool CheckIntact();
 
     // Notes `failure` unless an earlier one is pending; always returns false.
     bool Fail(EReadFailure failure);

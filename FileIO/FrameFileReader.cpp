@@ -39,6 +39,11 @@ void VFrameFileReader::Close()
     reader_.Rewind();
 }
 
+bool VFrameFileReader::EndRead(bool read)
+{
+    return reader_.CheckIntact() ? read : RecordReadFailure();
+}
+
 void VFrameFileReader::ResetReader()
 {
     Close();

@@ -34,6 +34,9 @@ public:
     bool OpenFile(const std::string& path);
     void Close();
     bool IsOpen() const { return open_; }
+    // Ends the read of a header or frame whose result is `read`: false, with the message
+    // recorded, when the file was cut short or rewritten while it was read.
+    bool EndRead(bool read);
 
     void RegisterCustomHeader(ICustomHeader& header);
     void RegisterDataHolder(IDataHolder& holder);

@@ -3,12 +3,24 @@
 #include "FileIO/FramePlugins.h"
 #include "FileIO/RecordSchema.h"
 
+#include <cstdio>
 #include <limits>
+#include <sstream>
+#include <unistd.h>
 
 namespace
 {
 constexpr unsigned kBufferMiB = 4;
 constexpr std::int64_t kNoOffset = -1;
+
+// Beside the target, so the rename stays within one file system; the process and the writer
+// make it one of its own.
+std::string PartialPathFor(const std::string& target, const void* writer)
+{
+    std::ostringstream path;
+    path << target << ".part-" << ::getpid() << '-' << writer;
+    return path.str();
+}
 } // namespace
 
 VFrameFileWriter::VFrameFileWriter(bool indexOffsets64, bool headerOffsets64)
@@ -21,7 +33,11 @@ VFrameFileWriter::~VFrameFileWriter() = default;
 
 bool VFrameFileWriter::OpenFile(const std::string& path)
 {
-    if (open_ || !file_.Open(path))
+    if (open_)
+        return false;
+    targetPath_ = path;
+    partialPath_ = PartialPathFor(path, this);
+    if (!file_.Open(partialPath_))
         return false;
     open_ = true;
     index_.Clear();
@@ -38,7 +54,16 @@ bool VFrameFileWriter::CloseFile(std::optional<std::int32_t> headerFrameCount, b
     frameCount.PutInt32(headerFrameCount.value_or(std::int32_t(index_.GetCount())));
     const bool written =
         (!writeIndexTable || WriteIndexTable()) && PatchFile(frameCountPosition_, frameCount);
-    return file_.Close() && written;
+    const bool closed = file_.Close();
+    return Finish(closed && written);
+}
+
+bool VFrameFileWriter::Finish(bool written)
+{
+    if (written && std::rename(partialPath_.c_str(), targetPath_.c_str()) == 0)
+        return true;
+    std::remove(partialPath_.c_str());
+    return false;
 }
 
 VByteWriter& VFrameFileWriter::BeginBuffer()

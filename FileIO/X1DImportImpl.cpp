@@ -24,6 +24,11 @@ void VX1DImportImpl::Reset()
 
 bool VX1DImportImpl::ReadHeader()
 {
+    return EndRead(ReadHeaderParts());
+}
+
+bool VX1DImportImpl::ReadHeaderParts()
+{
     if (!Reader().Seek(0))
         return RecordError("Could not open the file.");
     // The header's offsets are 64-bit in every version.

@@ -41,6 +41,7 @@ public:
     std::int64_t GetHeaderValue() const { return headerValue_; }
 
 private:
+    bool ReadHeaderParts();
     bool ReadVersion();
     // The counts, then the optional header value section.
     bool ReadCountsAndHeaderValue();

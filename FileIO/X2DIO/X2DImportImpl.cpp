@@ -28,6 +28,11 @@ void VX2DImportImpl::Reset()
 
 bool VX2DImportImpl::ReadHeader(bool rebuildIndex)
 {
+    return EndRead(ReadHeaderParts(rebuildIndex));
+}
+
+bool VX2DImportImpl::ReadHeaderParts(bool rebuildIndex)
+{
     if (!Reader().Seek(0))
         return RecordError("Could not open the file.");
     if (!ReadVersion() || !ReadCameraCount() || !ReadFormats() ||

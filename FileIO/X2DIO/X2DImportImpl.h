@@ -56,6 +56,7 @@ public:
     const VDataHolderFrameInfo* GetFrameInfoHolder() const { return frameInfoHolder_.get(); }
 
 private:
+    bool ReadHeaderParts(bool rebuildIndex);
     bool ReadVersion();
     bool ReadCameraCount();
     bool ReadFrameInfoFormat();

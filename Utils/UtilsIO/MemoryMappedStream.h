@@ -24,10 +24,12 @@ public:
 // Read-only stream over a memory-mapped file of any size (64-bit offsets). The file is mapped in
 // windows of windowSizeMiB MiB; at most maxViews windows stay mapped, the least recently used one
 // is unmapped first. Read never copies from outside a mapping or past the end of the file; a
-// window size or view count of 0 is taken as 1.
+// window size or view count of 0 is taken as 1. A file cut short or rewritten while it is mapped
+// fails the reads that met lost pages (see CheckIntact()), and the process goes on.
 //
-// Threading: a stream is bound to its reader's thread; Open, Read, Seek, Tell, IsEnd and Close
-// are called from that thread only. The window map inside the implementation has its own mutex.
+// Threading: a stream is bound to its reader's thread; Open, Read, Seek, Tell, IsEnd, CheckIntact
+// and Close are called from that thread only. The window map inside the implementation has its
+// own mutex.
 class VMemoryMappedFileReadOnly : public VMemoryMappedFileBase
 {
 public:
@@ -40,6 +42,7 @@ public:
 
     bool Open(const std::string& path);
     bool Close();
+    // 0, with the position unchanged, when the read met pages lost under the mapping.
     std::uint64_t Read(std::uint64_t length, void* destination);
     bool Seek(std::uint64_t offset);
     std::uint64_t Tell() const;
@@ -59,6 +62,11 @@ public:
     // bytes without copying them. False at or past the end of the file or when the window
     // cannot be mapped.
     bool ViewAt(std::uint64_t offset, VView& view);
+    // False when pages of the mapped file were lost since the last check, because the file was
+    // cut short or rewritten under them: what was read from them was zeros, not the file. The
+    // windows (and every VView) are then dropped and the size is taken anew, so that later reads
+    // map the file as it now is.
+    bool CheckIntact();
 
 private:
     using Window = VView;
@@ -73,6 +81,8 @@ private:
     const std::size_t maxViews_;
     std::uint64_t position_ = 0;
     std::uint64_t swaps_ = 0;
+    // The guard's fault count at the last check.
+    std::uint64_t checkedFaults_ = 0;
 };
 
 } // namespace UtilsIO

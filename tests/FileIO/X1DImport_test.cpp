@@ -1,11 +1,14 @@
 #include "ReaderErrors.h"
 #include "X1DTestFiles.h"
 
+#include "FileIO/X1DExport.h"
 #include "FileIO/X1DImport.h"
 #include "FileIO/X1DImportImpl.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace
 {
@@ -260,6 +263,35 @@ TEST_F(X1DImportTest, FrameWithoutDirectAccessIsFilledThroughACopy)
     EXPECT_TRUE(FramesEqual(frame.inner, recording_.frames[2]));
     ASSERT_TRUE(reader_.ReadFrame(0, frame));
     EXPECT_TRUE(FramesEqual(frame.inner, recording_.frames[0]));
+}
+
+TEST_F(X1DImportTest, FileCutShortOrReplacedWhileOpenFailsTheReadAndReadingGoesOn)
+{
+    recording_ = MakeRecording(3, 200);
+    ASSERT_TRUE(WriteAndOpen());
+    // The writer puts a new file in the old one's place: the open file stays whole.
+    const VX1DRecording first = recording_;
+    recording_ = MakeRecording(1, 2);
+    {
+        VX1DExport writer;
+        ASSERT_TRUE(writer.Open(path_, recording_.header));
+        ASSERT_TRUE(writer.WriteFrame(recording_.frameNumbers[0], recording_.frames[0]));
+    }
+    VAnalogueBlockFrame frame;
+    ASSERT_TRUE(reader_.ReadFrame(199, frame));
+    EXPECT_TRUE(FramesEqual(frame, first.frames[199]));
+
+    // The file the reader has open, cut short.
+    reader_.Close();
+    recording_ = first;
+    ASSERT_TRUE(WriteAndOpen());
+    std::filesystem::resize_file(path_, 4096);
+    EXPECT_FALSE(reader_.ReadFrame(199, frame));
+    EXPECT_EQ(reader_.GetErrors().back(), kFileChanged);
+    ASSERT_TRUE(reader_.ReadFrame(0, frame));
+    EXPECT_TRUE(FramesEqual(frame, recording_.frames[0]));
+    EXPECT_FALSE(reader_.ReadFrame(199, frame));
+    EXPECT_EQ(reader_.GetErrors().back(), kPastFile);
 }
 
 TEST_F(X1DImportTest, ReopeningForgetsTheEarlierFile)

@@ -10,12 +10,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 using namespace X2DIO;
 
 namespace
 {
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace ReaderErrors;
@@ -307,6 +310,63 @@ TEST_F(X2DImportTest, FrameLookupsOutsideTheIndexFail)
     ASSERT_TRUE(reader_.ReadFrameByNumber(13, &results.centroidSets, &results.trackSets,
                                           &results.blobSets, &results.edgeSets));
     ExpectFrame(recording_.frames[1], results);
+}
+
+TEST_F(X2DImportTest, FileCutShortWhileOpenFailsTheReadAndReadingGoesOn)
+{
+    recording_ = MakeX2DRecording(3, 60);
+    ASSERT_TRUE(WriteAndOpen());
+    std::filesystem::resize_file(path_, std::filesystem::file_size(path_) / 3);
+    VX2DFrameResults results(3);
+    EXPECT_FALSE(results.Read(reader_, 59));
+    EXPECT_EQ(reader_.GetErrors().back(), kFileChanged);
+    ASSERT_TRUE(results.Read(reader_, 0)) << "what is left of the file reads";
+    ExpectFrame(recording_.frames[0], results);
+    EXPECT_FALSE(results.Read(reader_, 59));
+    EXPECT_EQ(reader_.GetErrors().back(), kPastFile);
+}
+
+TEST_F(X2DImportTest, FileRewrittenInPlaceWhileOpenFailsCleanlyOrReadsWhatIsThere)
+{
+    recording_ = MakeX2DRecording(3, 60);
+    ASSERT_TRUE(WriteAndOpen());
+    const std::string other = dir_.Path("other.x2d");
+    ASSERT_TRUE(WriteX2DRecording(other, MakeX2DRecording(1, 2)));
+    const std::vector<std::uint8_t> otherBytes = ReadFileBytes(other);
+    {
+        std::ofstream inPlace(path_, std::ios::binary | std::ios::trunc);
+        inPlace.write(reinterpret_cast<const char*>(otherBytes.data()),
+                      std::streamsize(otherBytes.size()));
+    }
+    for (std::int32_t index = 59; index >= 0; --index)
+    {
+        const std::size_t errors = reader_.GetErrors().size();
+        VX2DFrameResults results(3);
+        const bool read = results.Read(reader_, index);
+        EXPECT_TRUE(read || reader_.GetErrors().size() > errors) << "frame index " << index;
+    }
+    EXPECT_THAT(reader_.GetErrors(), Contains(kFileChanged));
+}
+
+TEST_F(X2DImportTest, WriterReplacingAnOpenFileLeavesTheOpenFileWhole)
+{
+    ASSERT_TRUE(WriteAndOpen());
+    const VX2DRecording second = MakeX2DRecording(1, 2);
+    VX2DExport writer;
+    ASSERT_TRUE(writer.Open(path_, second.header));
+    for (const VX2DFrame& frame : second.frames)
+        ASSERT_TRUE(writer.WriteFrame(frame));
+    ASSERT_TRUE(writer.Close());
+    ExpectFramesAsRecorded();
+    EXPECT_THAT(reader_.GetErrors(), IsEmpty());
+
+    recording_ = second;
+    ASSERT_TRUE(reader_.Open(path_, true));
+    ExpectFramesAsRecorded();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_THAT(names, ElementsAre("trial.x2d")) << "no partial file is left";
 }
 
 TEST_F(X2DImportTest, ReopeningForgetsTheEarlierFile)

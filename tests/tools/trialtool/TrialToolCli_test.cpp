@@ -1,5 +1,7 @@
 // Runs the trialtool program itself, as a user would.
 
+#include "FileIO/X2DIO/X2DImport.h"
+#include "FileIO/X2DIO/X2DWholeFrame.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDirectory.h"
 #include "tools/trialtool/X2DSynthesizer.h"
@@ -246,6 +248,22 @@ TEST_F(TrialToolCli, DumpSaysWhyAFileWithoutFrameInformationCannotBeRead)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.error, HasSubstr("cannot read frame 1 of '" + file +
                                      "': the file has no frame information section"));
+}
+
+TEST_F(TrialToolCli, MakingAFileOverOneThatIsBeingReadLeavesTheReaderItsFile)
+{
+    const std::string file = Make("played.x2d", {"--cameras", "2", "--frames", "200"});
+    X2DIO::VX2DImport player;
+    ASSERT_TRUE(player.Open(file, true));
+    Make("played.x2d", {"--cameras", "1", "--frames", "2"});
+    X2DIO::VX2DWholeFrame frame;
+    ASSERT_TRUE(frame.Read(player, 199)) << "the frames the player had are still there";
+    EXPECT_EQ(frame.centroidSets.size(), 2u);
+    const ProgramOutcome info = Trialtool({"info", file});
+    EXPECT_THAT(info.output, HasSubstr("cameras: 1\n"));
+    const auto files = std::distance(std::filesystem::directory_iterator(dir_.Path()),
+                                     std::filesystem::directory_iterator());
+    EXPECT_EQ(files, 1) << "no partial file is left";
 }
 
 TEST_F(TrialToolCli, ANameWithoutAKnownExtensionIsReadAsTheKindThatFits)
