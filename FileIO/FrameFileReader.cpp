@@ -93,9 +93,9 @@ bool VFrameFileReader::ReadCounts(const std::string& itemName, std::int32_t& ite
         return RecordReadFailure();
     if (itemCount < 0)
         return RecordError("Invalid file header (number of " + itemName + ").");
-    // A file without frames holds its devices or cameras in no record of their own, yet each
-    // is one item: a count the rest of the file cannot hold a byte each of is refused. Frames
-    // hold a record per item, which reading a frame checks.
+    // Outside the frames, devices and cameras have no record of their own, yet each is one
+    // item: a count larger than the bytes left in the file is refused. A frame holds a record
+    // per item, which reading the frame checks.
     if (!reader_.CountFits(std::uint64_t(itemCount), 1) ||
         !RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(frameCount_) ||
         !RecordSchema::ReadSectionMarker(reader_, next))
