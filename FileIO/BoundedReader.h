@@ -117,9 +117,9 @@ public:
     // CanHold(), noting CountTooLarge when not.
     bool CountFits(std::uint64_t count, std::uint64_t minimumItemBytes);
 
-    // False, noting FileChanged in place of any pending failure, when pages of the file were lost
-    // under the mapping since the last check: the file was cut short or rewritten, and what was
-    // read from those pages was zeros. Reads after it see the file as it now is.
+    // False, noting FileChanged in place of any pending failure, when the file was cut short or
+    // rewritten under the mapping since the last check, so that what was read may be zeros in
+    // place of lost bytes. Reads after it see the file as it now is.
     bool CheckIntact();
 
     // Notes `failure` unless an earlier one is pending; always returns false.

@@ -79,8 +79,9 @@ std::uint64_t VMemoryMappedFileReadOnly::Read(std::uint64_t length, void* destin
         copied += count;
         position_ += count;
     }
-    if (!CheckIntact())
+    if (LostPagesSinceLastCheck())
     {
+        DropWindows();
         position_ = start;
         return 0;
     }
@@ -129,21 +130,35 @@ bool VMemoryMappedFileReadOnly::ViewAt(std::uint64_t offset, VView& view)
 
 bool VMemoryMappedFileReadOnly::CheckIntact()
 {
+    const std::uint64_t size = GetSize();
+    const bool lost = LostPagesSinceLastCheck();
+    impl_->RefreshSize();
+    // A file cut within a page raises no bus error: the rest of that page reads as zeros.
+    if (!lost && GetSize() >= size)
+    {
+        return true;
+    }
+    DropWindows();
+    return false;
+}
+
+bool VMemoryMappedFileReadOnly::LostPagesSinceLastCheck()
+{
     // Faults anywhere in the process move the count; only this file's own views say whether
     // they were this file's.
     const std::uint64_t faults = MappedFaultGuard::GetFaultCount();
     if (faults == checkedFaults_)
     {
-        return true;
+        return false;
     }
     checkedFaults_ = faults;
-    if (!impl_->TakeFaults())
-    {
-        return true;
-    }
+    return impl_->TakeFaults();
+}
+
+void VMemoryMappedFileReadOnly::DropWindows()
+{
     UnmapAllWindows();
     impl_->RefreshSize();
-    return false;
 }
 
 bool VMemoryMappedFileReadOnly::MakeWindowCurrent(std::uint64_t offset)

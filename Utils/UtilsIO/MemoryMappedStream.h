@@ -42,7 +42,8 @@ public:
 
     bool Open(const std::string& path);
     bool Close();
-    // 0, with the position unchanged, when the read met pages lost under the mapping.
+    // 0, with the position unchanged, when the read met pages lost under the mapping (a file cut
+    // within a page reads as zeros up to the page's end, until CheckIntact()).
     std::uint64_t Read(std::uint64_t length, void* destination);
     bool Seek(std::uint64_t offset);
     std::uint64_t Tell() const;
@@ -62,16 +63,20 @@ public:
     // bytes without copying them. False at or past the end of the file or when the window
     // cannot be mapped.
     bool ViewAt(std::uint64_t offset, VView& view);
-    // False when pages of the mapped file were lost since the last check, because the file was
-    // cut short or rewritten under them: what was read from them was zeros, not the file. The
-    // windows (and every VView) are then dropped and the size is taken anew, so that later reads
-    // map the file as it now is.
+    // False when the file was cut short or rewritten under the mapping since the last check:
+    // pages were lost (what was read from them was zeros, not the file), or the file is now
+    // shorter. The windows (and every VView) are then dropped, so that later reads map the file
+    // as it now is. Takes the file's size anew in any case (one system call).
     bool CheckIntact();
 
 private:
     using Window = VView;
 
     bool MakeWindowCurrent(std::uint64_t offset);
+    // Whether a page of this file's windows was lost since the last look.
+    bool LostPagesSinceLastCheck();
+    // Unmaps every window and takes the file's size anew.
+    void DropWindows();
     bool MapWindowAt(std::uint64_t offset);
     void UnmapAllWindows();
     void LogStatistics() const;

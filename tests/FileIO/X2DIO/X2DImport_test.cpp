@@ -324,6 +324,14 @@ TEST_F(X2DImportTest, FileCutShortWhileOpenFailsTheReadAndReadingGoesOn)
     ExpectFrame(recording_.frames[0], results);
     EXPECT_FALSE(results.Read(reader_, 59));
     EXPECT_EQ(reader_.GetErrors().back(), kPastFile);
+
+    // Cut within the page that holds frame 1, two bytes into its first camera record.
+    ASSERT_TRUE(WriteAndOpen());
+    VIndexTable::VEntry second;
+    ASSERT_TRUE(reader_.GetImpl().GetIndexTable().GetEntry(1, second));
+    std::filesystem::resize_file(path_, std::uintmax_t(second.offset) + 12);
+    EXPECT_FALSE(results.Read(reader_, 1));
+    EXPECT_EQ(reader_.GetErrors().back(), kFileChanged);
 }
 
 TEST_F(X2DImportTest, FileRewrittenInPlaceWhileOpenFailsCleanlyOrReadsWhatIsThere)

@@ -52,6 +52,19 @@ TEST_F(MappedFileChangeTest, ReadPastTheEndOfAFileCutShortFailsAndLaterReadsSeeW
     EXPECT_EQ(ReadAt(stream, 0, 100), PatternBytes(0, 100));
 }
 
+TEST_F(MappedFileChangeTest, CutWithinAMappedPageIsFoundByTheCheck)
+{
+    // The bytes past the new end of its last page read as zeros, without a bus error.
+    VMemoryMappedFileReadOnly stream(1, 2);
+    OpenAndRead(stream, path_);
+    EXPECT_TRUE(stream.CheckIntact());
+    std::filesystem::resize_file(path_, 100);
+    EXPECT_FALSE(stream.CheckIntact());
+    EXPECT_EQ(stream.GetSize(), 100u);
+    EXPECT_TRUE(stream.CheckIntact());
+    EXPECT_EQ(ReadAt(stream, 0, 200), PatternBytes(0, 100));
+}
+
 TEST_F(MappedFileChangeTest, FileRewrittenInPlaceIsReadAsItNowIs)
 {
     VMemoryMappedFileReadOnly stream(1, 2);
