@@ -14,8 +14,9 @@ constexpr std::uint64_t kMinimumFormatSectionSize =
 } // namespace
 
 VFrameFileReader::VFrameFileReader(unsigned windowSizeMiB, unsigned maxViews,
-                                   std::string logCategory)
-    : stream_(windowSizeMiB, maxViews), reader_(stream_), logCategoryName_(std::move(logCategory))
+                                   std::string logCategory, const char* logSource)
+    : stream_(windowSizeMiB, maxViews), reader_(stream_), logCategoryName_(std::move(logCategory)),
+      logSource_(logSource)
 {
 }
 
@@ -223,7 +224,7 @@ bool VFrameFileReader::BeginIndexedFrame(std::int64_t entryIndex, VRecordMarker&
 bool VFrameFileReader::RecordError(const std::string& text)
 {
     errors_.push_back(text);
-    QELT_LOG(LogCategory(), 4) << text;
+    QELT_LOG_AT(LogCategory(), 4, logSource_, __LINE__) << text;
     return false;
 }
 

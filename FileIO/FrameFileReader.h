@@ -25,8 +25,9 @@ class VFrameFileReader
 {
 public:
     // The file is read through at most `maxViews` windows of `windowSizeMiB` MiB; errors are
-    // logged under `logCategory`.
-    VFrameFileReader(unsigned windowSizeMiB, unsigned maxViews, std::string logCategory);
+    // logged under `logCategory`, with `logSource` as their source.
+    VFrameFileReader(unsigned windowSizeMiB, unsigned maxViews, std::string logCategory,
+                     const char* logSource);
     VFrameFileReader(const VFrameFileReader&) = delete;
     VFrameFileReader& operator=(const VFrameFileReader&) = delete;
 
@@ -118,5 +119,6 @@ private:
     std::vector<IDataHolder*> dataHolders_;
     std::vector<std::string> errors_;
     std::string logCategoryName_;
+    const char* logSource_;
     Qelt::ILogCategorised::ICategory* logCategory_ = nullptr;
 };

@@ -11,7 +11,10 @@ constexpr std::int16_t kHeaderValueTag = 255;
 constexpr std::int32_t kFirstVersionWithOffsets64 = 2;
 } // namespace
 
-VX1DImportImpl::VX1DImportImpl() : VFrameFileReader(kWindowSizeMiB, kMaxViews, "X1DImport") {}
+VX1DImportImpl::VX1DImportImpl()
+    : VFrameFileReader(kWindowSizeMiB, kMaxViews, "X1DImport", "FileIO\\X1DImportImpl")
+{
+}
 
 VX1DImportImpl::~VX1DImportImpl() = default;
 

@@ -13,7 +13,7 @@ constexpr std::int32_t kForeignSignature = 'S' | ('a' << 8) | ('r' << 16) | ('n'
 } // namespace
 
 VX2DImportImpl::VX2DImportImpl(unsigned viewSizeMiB)
-    : VFrameFileReader(viewSizeMiB, kMaxViews, "X2DImport")
+    : VFrameFileReader(viewSizeMiB, kMaxViews, "X2DImport", "FileIO\\X2DIO\\X2DImportImpl")
 {
 }
 

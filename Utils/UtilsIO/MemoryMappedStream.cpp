@@ -211,8 +211,9 @@ void VMemoryMappedFileReadOnly::LogStatistics() const
 {
     static const Qelt::ILogCategorised::ICategory& category =
         Qelt::GlobalLog().GetCategory("Flow2File");
-    QELT_LOG(category, 5) << "VMappedFileStreamInput stats: " << swaps_ << " swaps, "
-                          << GetSize() / windowSize_ + 1 << " pages in file.";
+    QELT_LOG_AT(category, 5, "UtilsIO\\MemoryMappedStream", 114)
+        << "VMappedFileStreamInput stats: " << swaps_ << " swaps, " << GetSize() / windowSize_ + 1
+        << " pages in file.";
 }
 
 } // namespace UtilsIO

@@ -39,7 +39,8 @@ TEST_F(MappedStreamTest, SmallFileIsMappedOnceAndReportsOnePage)
 
     StderrCapture capture;
     EXPECT_TRUE(stream.Close());
-    EXPECT_NE(capture.Text().find("VMappedFileStreamInput stats: 1 swaps, 1 pages in file.\n"),
+    EXPECT_NE(capture.Text().find("UtilsIO\\MemoryMappedStream:114: VMappedFileStreamInput stats: "
+                                  "1 swaps, 1 pages in file.\n"),
               std::string::npos)
         << capture.Text();
 }
