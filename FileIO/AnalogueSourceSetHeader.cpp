@@ -108,17 +108,29 @@ bool VAnalogueSourceSetHeader::Read(VBoundedReader& reader)
 
 bool VAnalogueSourceSetHeader::ReadSourceSetList(VBoundedReader& reader)
 {
-    // The list's own length is not relied on: every set describes its fields.
-    std::int32_t length = 0;
+    // The list is a record of its own: its count must fit in it, so a count cannot claim the
+    // bytes of the header that follows.
+    return RecordSchema::ReadVariableField(reader, [this](VBoundedReader& in)
+                                           { return ReadSourceSets(in); });
+}
+
+bool VAnalogueSourceSetHeader::ReadSourceSets(VBoundedReader& reader)
+{
+    // Every set is at least its field description.
     std::uint32_t count = 0;
-    if (!reader.ReadInt32(length) || !reader.ReadUInt32(count) ||
-        !reader.CountFits(count, RecordSchema::kMinimumFormatInfoSize))
+    if (!reader.ReadUInt32(count) || !reader.CountFits(count, RecordSchema::kMinimumFormatInfoSize))
         return false;
-    std::vector<VAnalogueSourceSetSpec> sets(count);
-    for (VAnalogueSourceSetSpec& set : sets)
+    // Sets are kept as they are read, never made ahead from the count.
+    std::vector<VAnalogueSourceSetSpec> sets;
+    for (std::uint32_t index = 0; index < count; ++index)
+    {
+        VAnalogueSourceSetSpec set;
         if (!ReadSourceSet(reader, set))
             return false;
-    sourceSets_.insert(sourceSets_.end(), sets.begin(), sets.end());
+        sets.push_back(std::move(set));
+    }
+    sourceSets_.insert(sourceSets_.end(), std::make_move_iterator(sets.begin()),
+                       std::make_move_iterator(sets.end()));
     return true;
 }
 
@@ -146,18 +158,26 @@ bool VAnalogueSourceSetHeader::ReadSourceSetField(VBoundedReader& reader,
 bool VAnalogueSourceSetHeader::ReadSourceList(VBoundedReader& reader,
                                               std::vector<VAnalogueSourceSpec>& sources) const
 {
-    std::int32_t length = 0;
+    return RecordSchema::ReadVariableField(reader, [&](VBoundedReader& in)
+                                           { return ReadSources(in, sources); });
+}
+
+bool VAnalogueSourceSetHeader::ReadSources(VBoundedReader& reader,
+                                           std::vector<VAnalogueSourceSpec>& sources) const
+{
     VDataFormatInfo format;
-    std::int32_t count = 0;
-    if (!reader.ReadInt32(length) || !RecordSchema::ReadFormatInfo(reader, format) ||
-        !reader.ReadInt32(count))
+    std::uint32_t count = 0;
+    if (!RecordSchema::ReadFormatInfo(reader, format) || !reader.ReadUInt32(count) ||
+        !reader.CountFits(count, format.GetMinimumItemSize()))
         return false;
-    if (count < 0 || !reader.CountFits(std::uint64_t(count), format.GetMinimumItemSize()))
-        return reader.Fail(EReadFailure::CountTooLarge);
-    sources.assign(std::size_t(count), VAnalogueSourceSpec());
-    for (VAnalogueSourceSpec& source : sources)
+    sources.clear();
+    for (std::uint32_t index = 0; index < count; ++index)
+    {
+        VAnalogueSourceSpec source;
         if (!ReadSource(reader, format, source))
             return false;
+        sources.push_back(source);
+    }
     return true;
 }
 
@@ -189,7 +209,7 @@ void VAnalogueSourceSetHeader::Write(VByteWriter& writer) const
 void VAnalogueSourceSetHeader::WriteSourceSetList(VByteWriter& writer) const
 {
     const std::size_t begin = RecordSchema::BeginVariableField(writer);
-    writer.PutUInt32(std::uint32_t(sourceSets_.size()));
+    writer.PutUInt32(claimedCount_.value_or(std::uint32_t(sourceSets_.size())));
     for (const VAnalogueSourceSetSpec& set : sourceSets_)
         WriteSourceSet(writer, set);
     RecordSchema::EndVariableField(writer, begin);

@@ -9,6 +9,7 @@
 #include "FileIO/FramePlugins.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The field lists this header writes: the header itself, each source set and each source.
@@ -39,13 +40,17 @@ public:
     void SetClock(std::int64_t clock) { clock_ = clock; }
     const std::vector<VAnalogueSourceSetSpec>& GetSourceSets() const { return sourceSets_; }
     void SetSourceSets(std::vector<VAnalogueSourceSetSpec> sets) { sourceSets_ = std::move(sets); }
+    // For writers of damaged files: the list claims `count` sets, whatever it holds.
+    void ClaimSourceSetCount(std::uint32_t count) { claimedCount_ = count; }
 
 private:
     bool ReadSourceSetList(VBoundedReader& reader);
+    bool ReadSourceSets(VBoundedReader& reader);
     bool ReadSourceSet(VBoundedReader& reader, VAnalogueSourceSetSpec& set) const;
     bool ReadSourceSetField(VBoundedReader& reader, const VFieldDescriptor& field,
                             VAnalogueSourceSetSpec& set) const;
     bool ReadSourceList(VBoundedReader& reader, std::vector<VAnalogueSourceSpec>& sources) const;
+    bool ReadSources(VBoundedReader& reader, std::vector<VAnalogueSourceSpec>& sources) const;
     bool ReadSource(VBoundedReader& reader, const VDataFormatInfo& format,
                     VAnalogueSourceSpec& source) const;
 
@@ -59,4 +64,5 @@ private:
     VAnalogueSourceSetFormats formats_;
     std::int64_t clock_ = kDefaultClock;
     std::vector<VAnalogueSourceSetSpec> sourceSets_;
+    std::optional<std::uint32_t> claimedCount_;
 };

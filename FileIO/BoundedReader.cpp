@@ -24,6 +24,8 @@ std::string DescribeReadFailure(EReadFailure failure)
         return "Corrupt file (invalid length or size).";
     case EReadFailure::EmptyItem:
         return "Corrupt file (data item without content).";
+    case EReadFailure::FileChanged:
+        return "The file was cut short or changed while it was read.";
     case EReadFailure::None:
         break;
     }
@@ -174,10 +176,26 @@ bool VBoundedReader::ReadInt64(std::int64_t& value)
     return true;
 }
 
+bool VBoundedReader::CanHold(std::uint64_t count, std::uint64_t minimumItemBytes) const
+{
+    return count <= GetRemaining() / std::max<std::uint64_t>(minimumItemBytes, 1);
+}
+
 bool VBoundedReader::CountFits(std::uint64_t count, std::uint64_t minimumItemBytes)
 {
-    const std::uint64_t itemBytes = std::max<std::uint64_t>(minimumItemBytes, 1);
-    return count <= GetRemaining() / itemBytes ? true : Fail(EReadFailure::CountTooLarge);
+    return CanHold(count, minimumItemBytes) || Fail(EReadFailure::CountTooLarge);
+}
+
+bool VBoundedReader::CheckIntact()
+{
+    if (stream_.CheckIntact())
+        return true;
+    // The stream dropped its windows and took the file's size anew.
+    fileSize_ = stream_.GetSize();
+    view_ = VView();
+    UpdateDirectEnd();
+    failure_ = EReadFailure::FileChanged;
+    return false;
 }
 
 bool VBoundedReader::Fail(EReadFailure failure)

@@ -26,6 +26,7 @@ enum class EReadFailure
     CountTooLarge, // a count of items cannot fit in the bytes that remain
     InvalidLength, // a length or size field holds an impossible value
     EmptyItem,     // a data item occupies no bytes, so a block of them never ends
+    FileChanged,   // the file was cut short or rewritten under the mapping while it was read
 };
 
 // The message a file reader records for `failure`.
@@ -110,9 +111,16 @@ public:
 
     // True when `end` lies within the limit; otherwise notes why not.
     bool CheckEnd(std::uint64_t end);
-    // True when `count` items of at least `minimumItemBytes` bytes each (1 when 0 is given)
-    // fit in the remaining bytes; otherwise notes CountTooLarge.
+    // True when `count` items of at least `minimumItemBytes` bytes each fit in the remaining
+    // bytes. An item that takes no bytes is still one item, so each counts at least one byte.
+    bool CanHold(std::uint64_t count, std::uint64_t minimumItemBytes) const;
+    // CanHold(), noting CountTooLarge when not.
     bool CountFits(std::uint64_t count, std::uint64_t minimumItemBytes);
+
+    // False, noting FileChanged in place of any pending failure, when the file was cut short or
+    // rewritten under the mapping since the last check, so that what was read may be zeros in
+    // place of lost bytes. Reads after it see the file as it now is.
+    bool CheckIntact();
 
     // Notes `failure` unless an earlier one is pending; always returns false.
     bool Fail(EReadFailure failure);

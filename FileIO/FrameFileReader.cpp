@@ -14,8 +14,9 @@ constexpr std::uint64_t kMinimumFormatSectionSize =
 } // namespace
 
 VFrameFileReader::VFrameFileReader(unsigned windowSizeMiB, unsigned maxViews,
-                                   std::string logCategory)
-    : stream_(windowSizeMiB, maxViews), reader_(stream_), logCategoryName_(std::move(logCategory))
+                                   std::string logCategory, const char* logSource)
+    : stream_(windowSizeMiB, maxViews), reader_(stream_), logCategoryName_(std::move(logCategory)),
+      logSource_(logSource)
 {
 }
 
@@ -39,6 +40,11 @@ void VFrameFileReader::Close()
     reader_.Rewind();
 }
 
+bool VFrameFileReader::EndRead(bool read)
+{
+    return reader_.CheckIntact() ? read : RecordReadFailure();
+}
+
 void VFrameFileReader::ResetReader()
 {
     Close();
@@ -47,6 +53,7 @@ void VFrameFileReader::ResetReader()
     frameCount_ = 0;
     indexOffset_ = dataOffset_ = 0;
     formats_.clear();
+    sectionMarkers_.clear();
     index_.Clear();
     index_.SetOffsets64(true);
     frameEnd_ = 0;
@@ -83,13 +90,17 @@ bool VFrameFileReader::ReadCounts(const std::string& itemName, std::int32_t& ite
                                   VSectionMarker& next)
 {
     VSectionMarker marker;
-    if (!RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(itemCount) ||
+    if (!RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(itemCount))
+        return RecordReadFailure();
+    if (itemCount < 0)
+        return RecordError("Invalid file header (number of " + itemName + ").");
+    // Outside the frames, devices and cameras have no record of their own, yet each is one
+    // item: a count larger than the bytes left in the file is refused. A frame holds a record
+    // per item, which reading the frame checks.
+    if (!reader_.CountFits(std::uint64_t(itemCount), 1) ||
         !RecordSchema::ReadSectionMarker(reader_, marker) || !reader_.ReadInt32(frameCount_) ||
         !RecordSchema::ReadSectionMarker(reader_, next))
         return RecordReadFailure();
-    // Each item needs at least a record marker in every frame of the file.
-    if (itemCount < 0 || std::uint64_t(itemCount) > GetFileSize() / RecordSchema::kRecordMarkerSize)
-        return RecordError("Invalid file header (number of " + itemName + ").");
     if (frameCount_ == 0)
         RecordError("Invalid file header (number of frames).");
     return true;
@@ -100,13 +111,14 @@ bool VFrameFileReader::ReadFormats()
     std::uint32_t count = 0;
     if (!reader_.ReadUInt32(count) || !reader_.CountFits(count, kMinimumFormatSectionSize))
         return RecordReadFailure();
-    formats_.assign(count, VDataFormatInfo());
-    for (VDataFormatInfo& format : formats_)
+    for (std::uint32_t index = 0; index < count; ++index)
     {
         VSectionMarker marker;
+        VDataFormatInfo format;
         if (!RecordSchema::ReadSectionMarker(reader_, marker) ||
             !RecordSchema::ReadFormatInfo(reader_, format))
             return RecordReadFailure();
+        formats_.push_back(std::move(format));
     }
     return true;
 }
@@ -132,6 +144,33 @@ bool VFrameFileReader::ReadOffsets(bool offsets64)
     if (dataOffset_ < 0 || std::uint64_t(dataOffset_) > GetFileSize())
         return RecordError("Invalid file header (data offset).");
     return true;
+}
+
+bool VFrameFileReader::ScanCustomHeaders()
+{
+    const std::uint64_t end = std::uint64_t(dataOffset_);
+    VBoundedReader::VLimitScope headers(reader_, end);
+    while (reader_.Tell() < end)
+    {
+        VSectionMarker marker;
+        if (!RecordSchema::ReadSectionMarker(reader_, marker))
+            return RecordReadFailure();
+        sectionMarkers_.push_back(marker);
+        if (!ReadCustomHeaderSection(marker))
+            return RecordReadFailure();
+    }
+    return true;
+}
+
+bool VFrameFileReader::ReadCustomHeaderSection(const VSectionMarker& marker)
+{
+    // A registered header reads what it knows and the scan goes on from there; the length only
+    // serves to pass sections that nobody reads.
+    if (ICustomHeader* header = FindCustomHeader(marker.tag))
+        return header->Read(reader_);
+    if (marker.length < 0)
+        return reader_.Fail(EReadFailure::InvalidLength);
+    return reader_.Skip(std::uint64_t(marker.length));
 }
 
 bool VFrameFileReader::LoadIndex(bool rebuildIndex)
@@ -185,7 +224,7 @@ bool VFrameFileReader::BeginIndexedFrame(std::int64_t entryIndex, VRecordMarker&
 bool VFrameFileReader::RecordError(const std::string& text)
 {
     errors_.push_back(text);
-    QELT_LOG(LogCategory(), 4) << text;
+    QELT_LOG_AT(LogCategory(), 4, logSource_, __LINE__) << text;
     return false;
 }
 

@@ -25,8 +25,9 @@ class VFrameFileReader
 {
 public:
     // The file is read through at most `maxViews` windows of `windowSizeMiB` MiB; errors are
-    // logged under `logCategory`.
-    VFrameFileReader(unsigned windowSizeMiB, unsigned maxViews, std::string logCategory);
+    // logged under `logCategory`, with `logSource` as their source.
+    VFrameFileReader(unsigned windowSizeMiB, unsigned maxViews, std::string logCategory,
+                     const char* logSource);
     VFrameFileReader(const VFrameFileReader&) = delete;
     VFrameFileReader& operator=(const VFrameFileReader&) = delete;
 
@@ -34,6 +35,9 @@ public:
     bool OpenFile(const std::string& path);
     void Close();
     bool IsOpen() const { return open_; }
+    // Ends the read of a header or frame whose result is `read`: false, with the message
+    // recorded, when the file was cut short or rewritten while it was read.
+    bool EndRead(bool read);
 
     void RegisterCustomHeader(ICustomHeader& header);
     void RegisterDataHolder(IDataHolder& holder);
@@ -48,13 +52,15 @@ public:
     std::int64_t GetDataOffset() const { return dataOffset_; }
     const std::vector<VDataFormatInfo>& GetFormats() const { return formats_; }
     const VIndexTable& GetIndexTable() const { return index_; }
+    // The markers of the custom header sections, in file order.
+    const std::vector<VSectionMarker>& GetSectionMarkers() const { return sectionMarkers_; }
 
 protected:
     // Only the reader of a file kind owns and destroys this part.
     ~VFrameFileReader();
 
-    // Closes the file, forgets the plug-ins, the header and the current frame, and empties the
-    // index (64-bit offsets until told otherwise). The error list is kept.
+    // Closes the file, forgets the plug-ins, the header, the section markers and the current
+    // frame, and empties the index (64-bit offsets until told otherwise). The error list is kept.
     void ResetReader();
 
     VBoundedReader& Reader() { return reader_; }
@@ -73,6 +79,10 @@ protected:
     bool ReadCounts(const std::string& itemName, std::int32_t& itemCount, VSectionMarker& next);
     bool ReadFormats();
     bool ReadOffsets(bool offsets64);
+    // Reads the custom header sections from the position up to the data offset, remembering
+    // every marker. A registered header reads its contents and the scan goes on from wherever it
+    // stopped: the section's length does not bind it. Other sections are passed by their length.
+    bool ScanCustomHeaders();
     // Reads the index table at the header's index offset. When there is none, the error is
     // recorded and, if `rebuildIndex`, the index is rebuilt from the frame markers after the data
     // offset (the frame count follows it); otherwise the file is refused.
@@ -92,6 +102,7 @@ protected:
 
 private:
     bool ReadOffsetSection(bool offsets64, std::int64_t& offset);
+    bool ReadCustomHeaderSection(const VSectionMarker& marker);
     Qelt::ILogCategorised::ICategory& LogCategory();
 
     UtilsIO::VMemoryMappedFileReadOnly stream_;
@@ -101,11 +112,13 @@ private:
     std::int64_t indexOffset_ = 0;
     std::int64_t dataOffset_ = 0;
     std::vector<VDataFormatInfo> formats_;
+    std::vector<VSectionMarker> sectionMarkers_;
     VIndexTable index_;
     std::uint64_t frameEnd_ = 0;
     std::vector<ICustomHeader*> customHeaders_;
     std::vector<IDataHolder*> dataHolders_;
     std::vector<std::string> errors_;
     std::string logCategoryName_;
+    const char* logSource_;
     Qelt::ILogCategorised::ICategory* logCategory_ = nullptr;
 };

@@ -1,13 +1,26 @@
 #include "FileIO/FrameFileWriter.h"
 
+#include "FileIO/FramePlugins.h"
 #include "FileIO/RecordSchema.h"
 
+#include <cstdio>
 #include <limits>
+#include <sstream>
+#include <unistd.h>
 
 namespace
 {
 constexpr unsigned kBufferMiB = 4;
 constexpr std::int64_t kNoOffset = -1;
+
+// Beside the target, so the rename stays within one file system; the process and the writer
+// make it one of its own.
+std::string PartialPathFor(const std::string& target, const void* writer)
+{
+    std::ostringstream path;
+    path << target << ".part-" << ::getpid() << '-' << writer;
+    return path.str();
+}
 } // namespace
 
 VFrameFileWriter::VFrameFileWriter(bool indexOffsets64, bool headerOffsets64)
@@ -20,7 +33,11 @@ VFrameFileWriter::~VFrameFileWriter() = default;
 
 bool VFrameFileWriter::OpenFile(const std::string& path)
 {
-    if (open_ || !file_.Open(path))
+    if (open_)
+        return false;
+    targetPath_ = path;
+    partialPath_ = PartialPathFor(path, this);
+    if (!file_.Open(partialPath_))
         return false;
     open_ = true;
     index_.Clear();
@@ -37,7 +54,16 @@ bool VFrameFileWriter::CloseFile(std::optional<std::int32_t> headerFrameCount, b
     frameCount.PutInt32(headerFrameCount.value_or(std::int32_t(index_.GetCount())));
     const bool written =
         (!writeIndexTable || WriteIndexTable()) && PatchFile(frameCountPosition_, frameCount);
-    return file_.Close() && written;
+    const bool closed = file_.Close();
+    return Finish(closed && written);
+}
+
+bool VFrameFileWriter::Finish(bool written)
+{
+    if (written && std::rename(partialPath_.c_str(), targetPath_.c_str()) == 0)
+        return true;
+    std::remove(partialPath_.c_str());
+    return false;
 }
 
 VByteWriter& VFrameFileWriter::BeginBuffer()
@@ -93,6 +119,23 @@ void VFrameFileWriter::PatchOffset(std::size_t position, std::int64_t offset)
         buffer_.PatchInt64(position, offset);
     else
         buffer_.PatchInt32(position, std::int32_t(offset));
+}
+
+void VFrameFileWriter::PutRawSections(const std::vector<VRawSection>& sections)
+{
+    for (const VRawSection& raw : sections)
+    {
+        const std::size_t section = RecordSchema::BeginSection(buffer_, raw.tag);
+        buffer_.PutBytes(raw.contents.data(), raw.contents.size());
+        RecordSchema::EndSection(buffer_, section);
+    }
+}
+
+void VFrameFileWriter::PutCustomHeaderSection(const ICustomHeader& header)
+{
+    const std::size_t section = RecordSchema::BeginSection(buffer_, header.GetIdentifier());
+    header.Write(buffer_);
+    RecordSchema::EndSection(buffer_, section);
 }
 
 void VFrameFileWriter::PutOffset(VByteWriter& writer, std::int64_t offset) const

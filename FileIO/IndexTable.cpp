@@ -92,11 +92,12 @@ bool VIndexTable::ScanFrame(VBoundedReader& reader)
 {
     const std::uint64_t position = reader.Tell();
     VRecordMarker marker;
-    if (reader.IsAtLimit() || !RecordSchema::ReadRecordMarker(reader, marker))
+    if (reader.IsAtLimit() || !RecordSchema::ReadRecordMarker(reader, marker) ||
+        marker.tag != RecordSchema::kFrameTag || marker.length < 0)
         return false;
-    // Every step moves on by at least a marker, so the scan always ends.
-    if (marker.tag != RecordSchema::kFrameTag || marker.length < 0 || !reader.Skip(marker.length))
-        return false;
+    // A frame whose marker is whole is a frame of the file even when its body runs past the
+    // end: it counts, and reading it fails. Every step moves on by at least a marker, so the
+    // scan always ends.
     Append(marker.value, std::int64_t(position));
-    return true;
+    return reader.Skip(std::uint64_t(marker.length));
 }

@@ -36,8 +36,9 @@ public:
     // Replaces the entries by the table at the reader's position.
     bool Read(VBoundedReader& reader);
     void Write(VByteWriter& writer) const;
-    // Replaces the entries by the frames found from `dataOffset` on: one per frame marker, up to
-    // the first other tag, the end of the file or a frame that would run past it.
+    // Replaces the entries by the frames found from `dataOffset` on: one per whole frame marker,
+    // up to the first other tag or the end of the file. A frame that runs past the end is listed
+    // and ends the scan.
     void Rebuild(VBoundedReader& reader, std::uint64_t dataOffset);
 
 private:

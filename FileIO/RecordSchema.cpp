@@ -65,15 +65,18 @@ void WriteRecordMarker(VByteWriter& writer, const VRecordMarker& marker)
 
 bool ReadFormatInfo(VBoundedReader& reader, VDataFormatInfo& format)
 {
-    std::int32_t count = 0;
-    if (!reader.ReadInt16(format.identifier) || !reader.ReadInt32(count))
+    std::uint32_t count = 0;
+    format.fields.clear();
+    if (!reader.ReadInt16(format.identifier) || !reader.ReadUInt32(count) ||
+        !reader.CountFits(count, kMinimumDescriptorSize))
         return false;
-    if (count < 0 || !reader.CountFits(std::uint64_t(count), kMinimumDescriptorSize))
-        return reader.Fail(EReadFailure::CountTooLarge);
-    format.fields.assign(std::size_t(count), VFieldDescriptor());
-    for (VFieldDescriptor& field : format.fields)
+    for (std::uint32_t index = 0; index < count; ++index)
+    {
+        VFieldDescriptor field;
         if (!ReadDescriptor(reader, field))
             return false;
+        format.fields.push_back(std::move(field));
+    }
     return true;
 }
 
@@ -108,6 +111,16 @@ bool ReadVariableFieldEnd(VBoundedReader& reader, std::uint64_t& end)
         return reader.Fail(EReadFailure::InvalidLength);
     end = start + std::uint64_t(length);
     return reader.CheckEnd(end);
+}
+
+bool ReadVariableField(VBoundedReader& reader,
+                       const std::function<bool(VBoundedReader&)>& readContents)
+{
+    std::uint64_t end = 0;
+    if (!ReadVariableFieldEnd(reader, end))
+        return false;
+    VBoundedReader::VLimitScope field(reader, end);
+    return field.IsValid() && readContents(reader) && reader.Seek(end);
 }
 
 bool ReadStringField(VBoundedReader& reader, std::string& text)

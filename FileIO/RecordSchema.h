@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,10 @@ void WriteRecordMarker(VByteWriter& writer, const VRecordMarker& marker);
 
 // Refuses descriptor counts that cannot fit in the remaining bytes and sizes below -1.
 bool ReadFormatInfo(VBoundedReader& reader, VDataFormatInfo& format);
+// Reads a variable field whose contents are read by `readContents` within the field's length
+// (a list of items, say), then moves to the field's end.
+bool ReadVariableField(VBoundedReader& reader,
+                       const std::function<bool(VBoundedReader&)>& readContents);
 void WriteFormatInfo(VByteWriter& writer, const VDataFormatInfo& format);
 
 // Moves past one value of `field` by its stated size or by its own length.

@@ -68,18 +68,13 @@ void VX1DExport::EncodeHeader(const VAnalogueSourceSetHeader& header)
 
 void VX1DExport::EncodeCustomSections(const VAnalogueSourceSetHeader& header)
 {
-    VByteWriter& buffer = Buffer();
-    for (const VRawSection& extra : options_.extraSections)
-    {
-        const std::size_t section = RecordSchema::BeginSection(buffer, extra.tag);
-        buffer.PutBytes(extra.contents.data(), extra.contents.size());
-        RecordSchema::EndSection(buffer, section);
-    }
+    PutRawSections(options_.extraSections);
     VAnalogueSourceSetHeader written(options_.sourceSetFormats);
     written.SetSourceSets(header.GetSourceSets());
-    const std::size_t section = RecordSchema::BeginSection(buffer, written.GetIdentifier());
-    written.Write(buffer);
-    RecordSchema::EndSection(buffer, section);
+    if (options_.claimedSourceSets)
+        written.ClaimSourceSetCount(*options_.claimedSourceSets);
+    PutCustomHeaderSection(written);
+    PutRawSections(options_.trailingSections);
 }
 
 bool VX1DExport::WriteFrame(std::int32_t frameNumber, const IAnalogueBlockFrame& frame)

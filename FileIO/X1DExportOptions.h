@@ -27,6 +27,9 @@ struct VX1DExportOptions
     // known keys are written as filler.
     VDataFormatInfo blockFormat = VAnalogueBlockDataHolder::DefaultFormat();
     VAnalogueSourceSetFormats sourceSetFormats = VAnalogueSourceSetFormats::Default();
-    // Sections written before the source set header.
+    // Sections written before and after the source set header.
     std::vector<VRawSection> extraSections;
+    std::vector<VRawSection> trailingSections;
+    // The source set list claims this many sets, whatever it holds.
+    std::optional<std::uint32_t> claimedSourceSets;
 };

@@ -60,6 +60,11 @@ void VX1DImport::GetFrameNumbers(std::vector<std::int32_t>& numbers) const
 
 bool VX1DImport::ReadFrame(std::int32_t index, IAnalogueBlockFrame& frame)
 {
+    return impl_->EndRead(ReadFrameInto(index, frame));
+}
+
+bool VX1DImport::ReadFrameInto(std::int32_t index, IAnalogueBlockFrame& frame)
+{
     if (!impl_->BeginFrame(index))
         return false;
     auto* direct = dynamic_cast<IAnalogueBlockFrameDirect*>(&frame);

@@ -48,6 +48,7 @@ public:
     const VX1DImportImpl& GetImpl() const { return *impl_; }
 
 private:
+    bool ReadFrameInto(std::int32_t index, IAnalogueBlockFrame& frame);
     bool ReadSubFrames(IAnalogueBlockFrame& target);
 
     std::unique_ptr<VX1DImportImpl> impl_;

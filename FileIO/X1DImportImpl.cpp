@@ -11,19 +11,26 @@ constexpr std::int16_t kHeaderValueTag = 255;
 constexpr std::int32_t kFirstVersionWithOffsets64 = 2;
 } // namespace
 
-VX1DImportImpl::VX1DImportImpl() : VFrameFileReader(kWindowSizeMiB, kMaxViews, "X1DImport") {}
+VX1DImportImpl::VX1DImportImpl()
+    : VFrameFileReader(kWindowSizeMiB, kMaxViews, "X1DImport", "FileIO\\X1DImportImpl")
+{
+}
 
 VX1DImportImpl::~VX1DImportImpl() = default;
 
 void VX1DImportImpl::Reset()
 {
     ResetReader();
-    sectionMarkers_.clear();
     version_ = deviceCount_ = currentFrameNumber_ = currentSubFrameValue_ = 0;
     headerValue_ = 0;
 }
 
 bool VX1DImportImpl::ReadHeader()
+{
+    return EndRead(ReadHeaderParts());
+}
+
+bool VX1DImportImpl::ReadHeaderParts()
 {
     if (!Reader().Seek(0))
         return RecordError("Could not open the file.");
@@ -55,40 +62,6 @@ bool VX1DImportImpl::ReadCountsAndHeaderValue()
     return (Reader().ReadInt64(headerValue_) &&
             RecordSchema::ReadSectionMarker(Reader(), marker)) ||
            RecordReadFailure();
-}
-
-bool VX1DImportImpl::ScanCustomHeaders()
-{
-    const std::uint64_t end = std::uint64_t(GetDataOffset());
-    VBoundedReader::VLimitScope headerEnd(Reader(), end);
-    while (Reader().Tell() < end)
-    {
-        VSectionMarker marker;
-        if (!RecordSchema::ReadSectionMarker(Reader(), marker))
-            return RecordReadFailure();
-        sectionMarkers_.push_back(marker);
-        // A negative length would lead the scan backwards; the sections read so far stand.
-        if (marker.length < 0)
-        {
-            RecordError(DescribeReadFailure(EReadFailure::InvalidLength));
-            return true;
-        }
-        if (!ReadCustomHeaderSection(marker))
-            return RecordReadFailure();
-    }
-    return true;
-}
-
-bool VX1DImportImpl::ReadCustomHeaderSection(const VSectionMarker& marker)
-{
-    const std::uint64_t end = Reader().Tell() + std::uint64_t(marker.length);
-    VBoundedReader::VLimitScope section(Reader(), end);
-    if (!section.IsValid())
-        return false;
-    ICustomHeader* header = FindCustomHeader(marker.tag);
-    if (header != nullptr && !header->Read(Reader()))
-        return false;
-    return Reader().Seek(end);
 }
 
 bool VX1DImportImpl::BeginFrame(std::int64_t index)

@@ -39,14 +39,12 @@ public:
     std::int32_t GetDeviceCount() const { return deviceCount_; }
     std::int32_t GetCurrentFrameNumber() const { return currentFrameNumber_; }
     std::int64_t GetHeaderValue() const { return headerValue_; }
-    const std::vector<VSectionMarker>& GetSectionMarkers() const { return sectionMarkers_; }
 
 private:
+    bool ReadHeaderParts();
     bool ReadVersion();
     // The counts, then the optional header value section.
     bool ReadCountsAndHeaderValue();
-    bool ScanCustomHeaders();
-    bool ReadCustomHeaderSection(const VSectionMarker& marker);
     bool ReadBlock(const VDataFormatInfo& format);
     bool CheckFrameHoldsSubFrames(std::int32_t frameLength);
 
@@ -55,5 +53,4 @@ private:
     std::int32_t currentFrameNumber_ = 0;
     std::int32_t currentSubFrameValue_ = 0;
     std::int64_t headerValue_ = 0;
-    std::vector<VSectionMarker> sectionMarkers_;
 };

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the X2D reader: Open with index rebuilding, the header queries, then
-// ReadFrame over every index entry into result objects for every camera. Small mapping
-// windows make the reader cross window borders often.
+// ReadFrame over every index entry into result objects for every camera the frame holds. Small
+// mapping windows make the reader cross window borders often.
 //
 // Build and run with clang (scripts/fuzz does this for every target):
 //   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -12,21 +12,12 @@
 
 #include "FileIO/X2DIO/X2DImport.h"
 #include "FileIO/X2DIO/X2DImportImpl.h"
-
-#include <memory>
+#include "FileIO/X2DIO/X2DWholeFrame.h"
 
 using namespace X2DIO;
 
 namespace
 {
-template <class TSet> std::vector<std::shared_ptr<TSet>> MakeSets(std::uint32_t count)
-{
-    std::vector<std::shared_ptr<TSet>> sets(count);
-    for (std::shared_ptr<TSet>& set : sets)
-        set = std::make_shared<TSet>();
-    return sets;
-}
-
 void ReadEverything(VX2DImport& reader)
 {
     std::int32_t first = 0, last = 0;
@@ -35,14 +26,10 @@ void ReadEverything(VX2DImport& reader)
     reader.GetStartTimecode(timecode);
     std::vector<CameraInfo> infos;
     reader.GetCameraInfos(infos);
-    const std::uint32_t cameras = reader.GetNumberOfCameras();
-    CentroidSetList centroids = MakeSets<CentroidSet>(cameras);
-    CentroidTrackSetList tracks = MakeSets<CentroidTrackSet>(cameras);
-    GreyscaleBlobSetList blobs = MakeSets<GreyscaleBlobSet>(cameras);
-    EdgePairSetList edges = MakeSets<EdgePairSet>(cameras);
     const std::size_t entries = reader.GetImpl().GetIndexTable().GetCount();
+    VX2DWholeFrame frame;
     for (std::size_t i = 0; i < entries; ++i)
-        reader.ReadFrame(std::int32_t(i), &centroids, &tracks, &blobs, &edges);
+        frame.Read(reader, std::int32_t(i));
 }
 } // namespace
 

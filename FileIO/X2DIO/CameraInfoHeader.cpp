@@ -181,17 +181,28 @@ bool VCameraInfoHeader::Read(VBoundedReader& reader)
 
 bool VCameraInfoHeader::ReadCameraList(VBoundedReader& reader)
 {
-    // The list's own length is not relied on: the camera description says what follows.
-    std::int32_t length = 0;
+    // The list is a record of its own: its count must fit in it, so a count cannot claim the
+    // bytes of the header that follows.
+    return RecordSchema::ReadVariableField(reader,
+                                           [this](VBoundedReader& in) { return ReadCameras(in); });
+}
+
+bool VCameraInfoHeader::ReadCameras(VBoundedReader& reader)
+{
     VDataFormatInfo format;
     std::uint32_t count = 0;
-    if (!reader.ReadInt32(length) || !RecordSchema::ReadFormatInfo(reader, format) ||
-        !reader.ReadUInt32(count) || !reader.CountFits(count, format.GetMinimumItemSize()))
+    if (!RecordSchema::ReadFormatInfo(reader, format) || !reader.ReadUInt32(count) ||
+        !reader.CountFits(count, format.GetMinimumItemSize()))
         return false;
-    std::vector<CameraInfo> cameras(count);
+    // Cameras are kept as they are read, never made ahead from the count.
+    std::vector<CameraInfo> cameras;
     for (std::uint32_t position = 0; position < count; ++position)
-        if (!ReadCamera(reader, format, std::int32_t(position), cameras[position]))
+    {
+        CameraInfo camera;
+        if (!ReadCamera(reader, format, std::int32_t(position), camera))
             return false;
+        cameras.push_back(std::move(camera));
+    }
     cameras_ = std::move(cameras);
     return true;
 }
@@ -214,7 +225,7 @@ void VCameraInfoHeader::WriteCameraList(VByteWriter& writer) const
 {
     const std::size_t begin = RecordSchema::BeginVariableField(writer);
     RecordSchema::WriteFormatInfo(writer, formats_.camera);
-    writer.PutUInt32(std::uint32_t(cameras_.size()));
+    writer.PutUInt32(claimedCount_.value_or(std::uint32_t(cameras_.size())));
     for (const CameraInfo& camera : cameras_)
         for (const VFieldDescriptor& field : formats_.camera.fields)
             PutCameraField(writer, field, camera);

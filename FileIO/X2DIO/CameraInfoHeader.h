@@ -9,6 +9,7 @@
 #include "FileIO/FramePlugins.h"
 #include "FileIO/X2DIO/CameraInfo.h"
 
+#include <optional>
 #include <vector>
 
 namespace X2DIO
@@ -39,13 +40,17 @@ public:
     void SetFrameRate(double rate) { frameRate_ = rate; }
     const std::vector<CameraInfo>& GetCameras() const { return cameras_; }
     void SetCameras(std::vector<CameraInfo> cameras) { cameras_ = std::move(cameras); }
+    // For writers of damaged files: the list claims `count` cameras, whatever it holds.
+    void ClaimCameraCount(std::uint32_t count) { claimedCount_ = count; }
 
 private:
     bool ReadCameraList(VBoundedReader& reader);
+    bool ReadCameras(VBoundedReader& reader);
     void WriteCameraList(VByteWriter& writer) const;
 
     VCameraInfoFormats formats_;
     double frameRate_ = 0.0;
     std::vector<CameraInfo> cameras_;
+    std::optional<std::uint32_t> claimedCount_;
 };
 } // namespace X2DIO

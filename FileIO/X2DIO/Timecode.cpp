@@ -1,6 +1,8 @@
 #include "FileIO/X2DIO/Timecode.h"
 
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <limits>
 #include <sstream>
 
@@ -51,6 +53,40 @@ bool FitsUInt32(std::int64_t value)
 {
     return value >= 0 && value <= std::numeric_limits<std::uint32_t>::max();
 }
+
+bool FitsByte(std::int64_t value)
+{
+    return value >= 0 && value <= std::numeric_limits<std::uint8_t>::max();
+}
+
+bool IsSpace(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+const char* SkipSpace(const char* at, const char* end)
+{
+    while (at != end && IsSpace(*at))
+        ++at;
+    return at;
+}
+
+// The text form's eight integers; false unless the text is exactly eight decimal integers
+// separated by white space.
+bool ReadIntegers(const std::string& text, std::array<std::int64_t, 8>& values)
+{
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    for (std::int64_t& value : values)
+    {
+        at = SkipSpace(at, end);
+        const std::from_chars_result read = std::from_chars(at, end, value);
+        if (read.ec != std::errc() || (read.ptr != end && !IsSpace(*read.ptr)))
+            return false;
+        at = read.ptr;
+    }
+    return SkipSpace(at, end) == end;
+}
 } // namespace
 
 std::uint64_t Timecode::GetTicksPerFrame(TimecodeStandard standard)
@@ -98,17 +134,17 @@ bool Timecode::Parse(const std::string& text, std::uint64_t period)
     *this = Timecode();
     cameraFramePeriod = period;
     std::array<std::int64_t, 8> values{};
-    std::istringstream in(text);
-    for (std::int64_t& value : values)
-        if (!(in >> value))
-            return false;
-    // Hours to frames are kept as bytes, whatever the text held.
+    if (!ReadIntegers(text, values))
+        return false;
+    // Hours to frames are kept as bytes: a value that does not fit one is no timecode, not
+    // the value cut to a byte.
+    if (!FitsByte(values[0]) || !FitsByte(values[1]) || !FitsByte(values[2]) ||
+        !FitsByte(values[3]) || !FitsUInt32(values[4]) || !FitsUInt32(values[7]))
+        return false;
     hours = std::uint8_t(values[0]);
     minutes = std::uint8_t(values[1]);
     seconds = std::uint8_t(values[2]);
     frames = std::uint8_t(values[3]);
-    if (!FitsUInt32(values[4]) || !FitsUInt32(values[7]))
-        return false;
     subframe = std::uint32_t(values[4]);
     subframesPerFrame = std::uint32_t(values[7]);
     standard = StandardFromCode(values[6], period);

@@ -29,9 +29,11 @@ struct Timecode
     // Whole frames per second; 0 for Invalid.
     static std::uint32_t GetWholeFrameRate(TimecodeStandard standard);
 
-    // Reads the text form. The standard code 1 (30 frames/s) and 3 (24 frames/s) choose the
-    // drifting member of the family when the camera frame period does not divide the family's
-    // frame length. The result is IsValid().
+    // Reads the text form: exactly eight decimal integers separated by white space, else the
+    // timecode is invalid; so is one whose hours, minutes, seconds or frames do not fit a byte.
+    // The standard code 1 (30 frames/s) and 3 (24 frames/s) choose the drifting member of the
+    // family when the camera frame period does not divide the family's frame length. The result
+    // is IsValid().
     bool Parse(const std::string& text, std::uint64_t cameraFramePeriod);
     std::string ToText() const;
     bool IsValid() const;

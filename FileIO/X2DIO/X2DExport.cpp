@@ -119,34 +119,30 @@ void VX2DExport::EncodeFormats()
 
 void VX2DExport::EncodeCustomSections(const VX2DHeaderDescription& header)
 {
-    VByteWriter& buffer = Buffer();
-    for (const VRawSection& extra : options_.extraSections)
+    PutRawSections(options_.extraSections);
+    EncodeCameraInfo(header);
+    if (header.startTimecode)
     {
-        const std::size_t section = RecordSchema::BeginSection(buffer, extra.tag);
-        buffer.PutBytes(extra.contents.data(), extra.contents.size());
-        RecordSchema::EndSection(buffer, section);
+        VStartTimecodeHeader timecode(Adapt(VStartTimecodeHeader::DefaultFormat()));
+        timecode.SetText(*header.startTimecode);
+        PutCustomHeaderSection(timecode);
     }
+    PutRawSections(options_.trailingSections);
+}
+
+void VX2DExport::EncodeCameraInfo(const VX2DHeaderDescription& header)
+{
     const VCameraInfoFormats defaults = VCameraInfoFormats::Default();
-    VCameraInfoHeader cameraInfo({Adapt(defaults.header), Adapt(defaults.camera)});
+    VCameraInfoHeader cameraInfo(
+        {Adapt(defaults.header), options_.cameraFields.value_or(Adapt(defaults.camera))});
     cameraInfo.SetFrameRate(header.frameRate);
     const std::size_t described =
         std::min<std::size_t>(header.cameras.size(), options_.describedCameras.value_or(~0u));
     cameraInfo.SetCameras(
         {header.cameras.begin(), header.cameras.begin() + std::ptrdiff_t(described)});
-    EncodeCustomSection(cameraInfo);
-    if (!header.startTimecode)
-        return;
-    VStartTimecodeHeader timecode(Adapt(VStartTimecodeHeader::DefaultFormat()));
-    timecode.SetText(*header.startTimecode);
-    EncodeCustomSection(timecode);
-}
-
-void VX2DExport::EncodeCustomSection(const ICustomHeader& header)
-{
-    VByteWriter& buffer = Buffer();
-    const std::size_t section = RecordSchema::BeginSection(buffer, header.GetIdentifier());
-    header.Write(buffer);
-    RecordSchema::EndSection(buffer, section);
+    if (options_.claimedCameras)
+        cameraInfo.ClaimCameraCount(*options_.claimedCameras);
+    PutCustomHeaderSection(cameraInfo);
 }
 
 bool VX2DExport::WriteFrame(const VX2DFrame& frame)

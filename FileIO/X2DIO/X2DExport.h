@@ -41,7 +41,7 @@ private:
     void EncodeHeader(const VX2DHeaderDescription& header);
     void EncodeFormats();
     void EncodeCustomSections(const VX2DHeaderDescription& header);
-    void EncodeCustomSection(const ICustomHeader& header);
+    void EncodeCameraInfo(const VX2DHeaderDescription& header);
     void EncodeFrame(const VX2DFrame& frame);
     void EncodeCameraRecord(const VX2DCameraFrame& camera, std::size_t index);
     std::size_t EncodeBlock(const IDataHolder& holder);

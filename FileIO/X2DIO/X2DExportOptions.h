@@ -31,6 +31,13 @@ struct VX2DExportOptions
     std::vector<VRawSection> extraSections;
     // Only this many cameras are described in the camera information header.
     std::optional<std::uint32_t> describedCameras;
+    // The camera information header describes each camera by this field list instead of the
+    // writer's own; fields other than the known keys are written as filler.
+    std::optional<VDataFormatInfo> cameraFields;
+    // The camera information header's list claims this many cameras, whatever it holds.
+    std::optional<std::uint32_t> claimedCameras;
+    // Sections written after the camera information and start timecode headers.
+    std::vector<VRawSection> trailingSections;
     // In every frame, the second block of this camera record claims one byte more than the
     // record has left.
     std::optional<std::uint32_t> overlongSecondBlockCamera;

@@ -135,14 +135,19 @@ bool VX2DImport::ReadFrame(std::int32_t index, CentroidSetList* centroidSets,
                            CentroidTrackSetList* trackSets, GreyscaleBlobSetList* blobSets,
                            EdgePairSetList* edgeSets)
 {
+    const VTargets targets{centroidSets, trackSets, blobSets, edgeSets};
+    return impl_->EndRead(ReadFrameInto(index, targets));
+}
+
+bool VX2DImport::ReadFrameInto(std::int32_t index, const VTargets& targets)
+{
     if (!impl_->BeginFrame(index))
         return false;
-    const VTargets targets{centroidSets, trackSets, blobSets, edgeSets};
     const std::size_t cameras = GetNumberOfCameras();
-    Resize(centroidSets, cameras);
-    Resize(trackSets, cameras);
-    Resize(blobSets, cameras);
-    Resize(edgeSets, cameras);
+    Resize(targets.centroidSets, cameras);
+    Resize(targets.trackSets, cameras);
+    Resize(targets.blobSets, cameras);
+    Resize(targets.edgeSets, cameras);
     const bool read = ReadCameraRecords(targets);
     // The holders must not keep pointing into the caller's objects.
     PointHoldersAt(VTargets(), 0);

@@ -82,6 +82,7 @@ private:
     };
 
     void RegisterPlugins();
+    bool ReadFrameInto(std::int32_t index, const VTargets& targets);
     void BuildCameraNames();
     bool ReadCameraRecords(const VTargets& targets);
     void PointHoldersAt(const VTargets& targets, std::size_t camera);

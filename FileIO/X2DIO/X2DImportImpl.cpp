@@ -13,7 +13,7 @@ constexpr std::int32_t kForeignSignature = 'S' | ('a' << 8) | ('r' << 16) | ('n'
 } // namespace
 
 VX2DImportImpl::VX2DImportImpl(unsigned viewSizeMiB)
-    : VFrameFileReader(viewSizeMiB, kMaxViews, "X2DImport")
+    : VFrameFileReader(viewSizeMiB, kMaxViews, "X2DImport", "FileIO\\X2DIO\\X2DImportImpl")
 {
 }
 
@@ -23,11 +23,15 @@ void VX2DImportImpl::Reset()
 {
     ResetReader();
     frameInfoHolder_.reset();
-    sectionMarkers_.clear();
     version_ = cameraCount_ = currentFrameNumber_ = currentCameraIdentifier_ = 0;
 }
 
 bool VX2DImportImpl::ReadHeader(bool rebuildIndex)
+{
+    return EndRead(ReadHeaderParts(rebuildIndex));
+}
+
+bool VX2DImportImpl::ReadHeaderParts(bool rebuildIndex)
 {
     if (!Reader().Seek(0))
         return RecordError("Could not open the file.");
@@ -84,33 +88,6 @@ bool VX2DImportImpl::FindFrameInfoFormat(VDataFormatInfo& format)
         return false;
     }
     return RecordSchema::ReadFormatInfo(Reader(), format);
-}
-
-bool VX2DImportImpl::ScanCustomHeaders()
-{
-    const std::uint64_t end = std::uint64_t(GetDataOffset());
-    VBoundedReader::VLimitScope headers(Reader(), end);
-    while (Reader().Tell() < end)
-    {
-        VSectionMarker marker;
-        if (!RecordSchema::ReadSectionMarker(Reader(), marker))
-            return RecordReadFailure();
-        sectionMarkers_.push_back(marker);
-        if (!ReadCustomHeaderSection(marker))
-            return RecordReadFailure();
-    }
-    return true;
-}
-
-bool VX2DImportImpl::ReadCustomHeaderSection(const VSectionMarker& marker)
-{
-    // A registered header reads what it knows and the scan goes on from there; the length
-    // only serves to pass sections that nobody reads.
-    if (ICustomHeader* header = FindCustomHeader(marker.tag))
-        return header->Read(Reader());
-    if (marker.length < 0)
-        return Reader().Fail(EReadFailure::InvalidLength);
-    return Reader().Skip(std::uint64_t(marker.length));
 }
 
 bool VX2DImportImpl::BeginFrame(std::int64_t index)
@@ -174,7 +151,10 @@ bool VX2DImportImpl::ReadBlock(const VDataFormatInfo& format, std::uint64_t reco
     IDataHolder* holder = FindDataHolder(format.identifier);
     if (holder != nullptr)
     {
-        holder->Prepare(std::uint32_t(marker.value));
+        // The item count is no promise: room is made only for as many as the block can hold.
+        const std::uint32_t count = std::uint32_t(marker.value);
+        if (Reader().CanHold(count, format.GetMinimumItemSize()))
+            holder->Prepare(count);
         if (!ReadItems(*holder, format))
             return false;
     }

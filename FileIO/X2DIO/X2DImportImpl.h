@@ -54,15 +54,13 @@ public:
     std::int32_t GetCurrentCameraIdentifier() const { return currentCameraIdentifier_; }
     // Null when the file has no frame information format.
     const VDataHolderFrameInfo* GetFrameInfoHolder() const { return frameInfoHolder_.get(); }
-    const std::vector<VSectionMarker>& GetSectionMarkers() const { return sectionMarkers_; }
 
 private:
+    bool ReadHeaderParts(bool rebuildIndex);
     bool ReadVersion();
     bool ReadCameraCount();
     bool ReadFrameInfoFormat();
     bool FindFrameInfoFormat(VDataFormatInfo& format);
-    bool ScanCustomHeaders();
-    bool ReadCustomHeaderSection(const VSectionMarker& marker);
     bool ReadBlock(const VDataFormatInfo& format, std::uint64_t recordEnd, bool& recordEnded);
 
     std::int32_t version_ = 0;
@@ -70,6 +68,5 @@ private:
     std::int32_t currentFrameNumber_ = 0;
     std::int32_t currentCameraIdentifier_ = 0;
     std::unique_ptr<VDataHolderFrameInfo> frameInfoHolder_;
-    std::vector<VSectionMarker> sectionMarkers_;
 };
 } // namespace X2DIO

@@ -131,7 +131,7 @@ void ReportFileLock(const std::string& path)
     if (!names.empty())
     {
         Qelt::GlobalLog().Write(FormatFileLockMessage(path, names), category, kLockReportLevel,
-                                __FILE__, __LINE__);
+                                "UtilsIO\\MemoryMappedStream", 76);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "Utils/UtilsIO/MemoryMappedFileImpl.h"
 
+#include "Utils/UtilsIO/MappedFaultGuard.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -47,13 +49,22 @@ bool VMemoryMappedFileImpl::Open(const std::string& path)
     return true;
 }
 
+void VMemoryMappedFileImpl::RefreshSize()
+{
+    struct stat status;
+    if (IsOpen() && ::fstat(fd_, &status) == 0)
+    {
+        size_ = static_cast<std::uint64_t>(status.st_size);
+    }
+}
+
 void VMemoryMappedFileImpl::Close()
 {
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         for (const auto& entry : mappings_)
         {
-            ::munmap(entry.second.base, entry.second.length);
+            Unmap(entry.second);
         }
         mappings_.clear();
     }
@@ -81,9 +92,16 @@ const std::uint8_t* VMemoryMappedFileImpl::MapView(std::uint64_t offset, std::ui
     {
         return nullptr;
     }
+    // Unwatched, a view could kill the process if the file were cut short under it.
+    const int guardSlot = MappedFaultGuard::Watch(base, length);
+    if (guardSlot < 0)
+    {
+        ::munmap(base, length);
+        return nullptr;
+    }
     const std::uint8_t* address = static_cast<const std::uint8_t*>(base) + lead;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    mappings_[address] = Mapping{base, length};
+    mappings_[address] = Mapping{base, length, guardSlot};
     return address;
 }
 
@@ -95,8 +113,27 @@ void VMemoryMappedFileImpl::UnmapView(const std::uint8_t* address)
     {
         return;
     }
-    ::munmap(found->second.base, found->second.length);
+    Unmap(found->second);
     mappings_.erase(found);
+}
+
+bool VMemoryMappedFileImpl::TakeFaults()
+{
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    bool faulted = false;
+    for (const auto& entry : mappings_)
+    {
+        faulted = MappedFaultGuard::TakeFault(entry.second.guardSlot) || faulted;
+    }
+    return faulted;
+}
+
+void VMemoryMappedFileImpl::Unmap(const Mapping& mapping)
+{
+    // No longer watched before the range is given back, so the guard never mistakes whatever is
+    // mapped there next for this view.
+    MappedFaultGuard::Forget(mapping.guardSlot);
+    ::munmap(mapping.base, mapping.length);
 }
 
 } // namespace UtilsIO

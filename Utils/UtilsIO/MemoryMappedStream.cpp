@@ -1,6 +1,7 @@
 #include "Utils/UtilsIO/MemoryMappedStream.h"
 
 #include "Utils/UtilsIO/FileLockReport.h"
+#include "Utils/UtilsIO/MappedFaultGuard.h"
 #include "Utils/UtilsIO/MemoryMappedFileImpl.h"
 #include "diagnostics/Log.h"
 
@@ -65,6 +66,7 @@ std::uint64_t VMemoryMappedFileReadOnly::Read(std::uint64_t length, void* destin
     {
         return 0;
     }
+    const std::uint64_t start = position_;
     const std::uint64_t wanted = std::min(length, GetSize() - position_);
     auto* out = static_cast<std::uint8_t*>(destination);
     std::uint64_t copied = 0;
@@ -76,6 +78,12 @@ std::uint64_t VMemoryMappedFileReadOnly::Read(std::uint64_t length, void* destin
         std::memcpy(out + copied, window.address + (position_ - window.start), count);
         copied += count;
         position_ += count;
+    }
+    if (LostPagesSinceLastCheck())
+    {
+        DropWindows();
+        position_ = start;
+        return 0;
     }
     return copied;
 }
@@ -118,6 +126,39 @@ bool VMemoryMappedFileReadOnly::ViewAt(std::uint64_t offset, VView& view)
     }
     view = views_.front();
     return true;
+}
+
+bool VMemoryMappedFileReadOnly::CheckIntact()
+{
+    const std::uint64_t size = GetSize();
+    const bool lost = LostPagesSinceLastCheck();
+    impl_->RefreshSize();
+    // A file cut within a page raises no bus error: the rest of that page reads as zeros.
+    if (!lost && GetSize() >= size)
+    {
+        return true;
+    }
+    DropWindows();
+    return false;
+}
+
+bool VMemoryMappedFileReadOnly::LostPagesSinceLastCheck()
+{
+    // Faults anywhere in the process move the count; only this file's own views say whether
+    // they were this file's.
+    const std::uint64_t faults = MappedFaultGuard::GetFaultCount();
+    if (faults == checkedFaults_)
+    {
+        return false;
+    }
+    checkedFaults_ = faults;
+    return impl_->TakeFaults();
+}
+
+void VMemoryMappedFileReadOnly::DropWindows()
+{
+    UnmapAllWindows();
+    impl_->RefreshSize();
 }
 
 bool VMemoryMappedFileReadOnly::MakeWindowCurrent(std::uint64_t offset)
@@ -170,8 +211,9 @@ void VMemoryMappedFileReadOnly::LogStatistics() const
 {
     static const Qelt::ILogCategorised::ICategory& category =
         Qelt::GlobalLog().GetCategory("Flow2File");
-    QELT_LOG(category, 5) << "VMappedFileStreamInput stats: " << swaps_ << " swaps, "
-                          << GetSize() / windowSize_ + 1 << " pages in file.";
+    QELT_LOG_AT(category, 5, "UtilsIO\\MemoryMappedStream", 114)
+        << "VMappedFileStreamInput stats: " << swaps_ << " swaps, " << GetSize() / windowSize_ + 1
+        << " pages in file.";
 }
 
 } // namespace UtilsIO

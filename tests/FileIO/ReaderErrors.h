@@ -11,4 +11,5 @@ constexpr const char* kPastFile = "Corrupt file (record runs past the end of the
 constexpr const char* kPastRecord = "Corrupt file (field runs past the end of its record).";
 constexpr const char* kTooMany = "Corrupt file (count larger than the remaining bytes).";
 constexpr const char* kInvalidLength = "Corrupt file (invalid length or size).";
+constexpr const char* kFileChanged = "The file was cut short or changed while it was read.";
 } // namespace ReaderErrors

@@ -136,7 +136,7 @@ TEST_F(RecordSchemaTest, IndexTableOffsetsOfBothWidths)
     EXPECT_FALSE(read.GetEntry(3, entry));
 }
 
-TEST_F(RecordSchemaTest, RebuildStopsAtOtherTagsBadLengthsAndTruncatedFrames)
+TEST_F(RecordSchemaTest, RebuildStopsAtOtherTagsBadLengthsAndTheEndOfTheFile)
 {
     const auto frame = [&](std::int16_t tag, std::int32_t length, std::int32_t number)
     {
@@ -163,7 +163,10 @@ TEST_F(RecordSchemaTest, RebuildStopsAtOtherTagsBadLengthsAndTruncatedFrames)
     frame(-1, 2, 1);
     RecordSchema::WriteRecordMarker(writer_, {-1, 100, 2});
     table.Rebuild(ReaderOver(writer_), 0);
-    EXPECT_EQ(table.GetCount(), 1u) << "a frame running past the file is not indexed";
+    EXPECT_EQ(table.GetCount(), 2u) << "a frame running past the file is listed and ends the scan";
+    VIndexTable::VEntry cut;
+    ASSERT_TRUE(table.GetEntry(1, cut));
+    EXPECT_EQ(cut.offset, 12);
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::None);
 }
 } // namespace

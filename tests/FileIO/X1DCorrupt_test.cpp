@@ -17,6 +17,7 @@
 namespace
 {
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using namespace ReaderErrors;
 
 // Offsets in a file written with the default options.
@@ -67,10 +68,15 @@ TEST_F(X1DCorruptTest, EveryTruncationFailsCleanlyOrReadsWhatIsThere)
     SweepTruncations();
 }
 
-TEST_F(X1DCorruptTest, TruncatedFramesAreLeftOutOfARebuiltIndex)
+TEST_F(X1DCorruptTest, CutFrameWithItsMarkerIntactStaysInARebuiltIndexButDoesNotRead)
 {
     // Cut the table and half of the last frame.
-    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 15)));
+    EXPECT_FALSE(OpenAndReadAll(Truncated(frameOffsets_.back() + 15)));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable, kPastFile));
+    EXPECT_EQ(reader_.GetNumberOfFrames(), 3);
+
+    // Without its whole marker, the cut frame is no frame of the file.
+    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 9)));
     EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable));
     EXPECT_EQ(reader_.GetNumberOfFrames(), 2);
 }
@@ -83,7 +89,7 @@ TEST_F(X1DCorruptTest, EveryFieldOverwrittenWithExtremeValuesIsSurvived)
 TEST_F(X1DCorruptTest, HeaderCountsBeyondTheFileAreRefused)
 {
     EXPECT_FALSE(OpenAndReadAll(Patched32(kDeviceCountAt, 0x7FFFFFFF)));
-    EXPECT_THAT(reader_.GetErrors(), ElementsAre("Invalid file header (number of devices)."));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany));
     EXPECT_FALSE(OpenAndReadAll(Patched32(kDeviceCountAt, 0xFFFFFFFF)));
     EXPECT_THAT(reader_.GetErrors(), ElementsAre("Invalid file header (number of devices)."));
 
@@ -100,18 +106,22 @@ TEST_F(X1DCorruptTest, OffsetsOutsideTheFileAreRefused)
     ExpectOffsetsOutsideTheFileRefusedOrRebuilt(kIndexOffsetAt, kDataOffsetAt);
 }
 
-TEST_F(X1DCorruptTest, CustomSectionLengthsAreBounded)
+TEST_F(X1DCorruptTest, SourceSetHeaderIsReadWhateverItsSectionLengthSays)
 {
-    EXPECT_FALSE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, 0x7FFFFFFF)));
-    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kPastFile));
-
-    // A negative length ends the scan; the header sections read so far stand.
-    EXPECT_TRUE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, 0xFFFFFFF0)));
-    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kInvalidLength));
-
-    // Shorter than its contents: the header may not read into the frames.
-    EXPECT_FALSE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, 20)));
-    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kPastRecord));
+    ASSERT_TRUE(reader_.Open(path_));
+    VAnalogueSourceSetHeader original;
+    reader_.GetAnalogueSourceSetHeader(original);
+    ASSERT_EQ(original.GetSourceSets().size(), 2u);
+    // None, less than its contents, more than the header holds, past the file, negative.
+    for (const std::uint32_t length : {0u, 10u, 1000u, 0x7FFFFFFFu, 0xFFFFFFF0u})
+    {
+        SCOPED_TRACE("section length " + std::to_string(std::int32_t(length)));
+        EXPECT_TRUE(OpenAndReadAll(Patched32(kSourceSetSectionAt + 2, length)));
+        EXPECT_THAT(reader_.GetErrors(), IsEmpty());
+        VAnalogueSourceSetHeader header;
+        reader_.GetAnalogueSourceSetHeader(header);
+        EXPECT_EQ(header.GetSourceSets(), original.GetSourceSets());
+    }
 }
 
 TEST_F(X1DCorruptTest, FrameAndBlockLengthsAreBounded)

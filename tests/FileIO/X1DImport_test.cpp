@@ -1,11 +1,14 @@
 #include "ReaderErrors.h"
 #include "X1DTestFiles.h"
 
+#include "FileIO/X1DExport.h"
 #include "FileIO/X1DImport.h"
 #include "FileIO/X1DImportImpl.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace
 {
@@ -120,6 +123,61 @@ TEST_F(X1DImportTest, UnknownCustomSectionsAndHeaderValueAreSkippedButRemembered
     ExpectFramesAsRecorded();
 }
 
+TEST_F(X1DImportTest, UnknownSectionsArePassedByTheirLengthWithinTheHeader)
+{
+    VX1DExportOptions options;
+    options.extraSections = {{7, {1, 2, 3, 4, 5}}};
+    ASSERT_TRUE(WriteAndOpen(options));
+    reader_.Close();
+    // The unknown section's length, right after the header's fixed items.
+    constexpr std::size_t kLengthAt = 86;
+    const std::vector<std::uint8_t> written = ReadFileBytes(path_);
+    ASSERT_EQ(written.at(kLengthAt), 5);
+    const struct
+    {
+        std::uint32_t length;
+        const char* error;
+    } cases[] = {{0xFFFFFFF0u, kInvalidLength}, {1000, kPastRecord}, {0x7FFFFFFF, kPastFile}};
+    for (const auto& damage : cases)
+    {
+        std::vector<std::uint8_t> bytes = written;
+        PatchInt32(bytes, kLengthAt, damage.length);
+        WriteFileBytes(path_, bytes);
+        EXPECT_FALSE(reader_.Open(path_)) << damage.length;
+        EXPECT_THAT(reader_.GetErrors(), ElementsAre(damage.error));
+        reader_.Close();
+    }
+}
+
+TEST_F(X1DImportTest, DevicesWhoseSourceSetsTakeFewBytesOpen)
+{
+    recording_ = MakeRecording(100, 0);
+    VX1DExportOptions options;
+    options.sourceSetFormats.sourceSet = {std::int16_t(0xAFAB), {}};
+    ASSERT_TRUE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoFrames));
+    EXPECT_EQ(reader_.GetNumberOfDevices(), 100u);
+    VAnalogueSourceSetHeader header;
+    reader_.GetAnalogueSourceSetHeader(header);
+    EXPECT_EQ(header.GetSourceSets().size(), 100u);
+}
+
+TEST_F(X1DImportTest, SourceSetListClaimingMoreThanItHoldsIsRefusedBeforeAllocating)
+{
+    // The header holds six bytes for each claimed set after the list, but the list holds three
+    // sets; read from a count alone the claimed sets would take some 70 MB.
+    VX1DExportOptions options;
+    options.claimedSourceSets = 600000;
+    options.trailingSections = {{7, std::vector<std::uint8_t>(3700000)}};
+    EXPECT_FALSE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany));
+
+    options.claimedSourceSets.reset();
+    ASSERT_TRUE(WriteAndOpen(options));
+    ExpectHeaderAsRecorded();
+    ExpectFramesAsRecorded();
+}
+
 TEST_F(X1DImportTest, MissingIndexTableIsRebuiltFromTheFrameMarkers)
 {
     VX1DExportOptions options;
@@ -205,6 +263,35 @@ TEST_F(X1DImportTest, FrameWithoutDirectAccessIsFilledThroughACopy)
     EXPECT_TRUE(FramesEqual(frame.inner, recording_.frames[2]));
     ASSERT_TRUE(reader_.ReadFrame(0, frame));
     EXPECT_TRUE(FramesEqual(frame.inner, recording_.frames[0]));
+}
+
+TEST_F(X1DImportTest, FileCutShortOrReplacedWhileOpenFailsTheReadAndReadingGoesOn)
+{
+    recording_ = MakeRecording(3, 200);
+    ASSERT_TRUE(WriteAndOpen());
+    // The writer puts a new file in the old one's place: the open file stays whole.
+    const VX1DRecording first = recording_;
+    recording_ = MakeRecording(1, 2);
+    {
+        VX1DExport writer;
+        ASSERT_TRUE(writer.Open(path_, recording_.header));
+        ASSERT_TRUE(writer.WriteFrame(recording_.frameNumbers[0], recording_.frames[0]));
+    }
+    VAnalogueBlockFrame frame;
+    ASSERT_TRUE(reader_.ReadFrame(199, frame));
+    EXPECT_TRUE(FramesEqual(frame, first.frames[199]));
+
+    // The file the reader has open, cut short.
+    reader_.Close();
+    recording_ = first;
+    ASSERT_TRUE(WriteAndOpen());
+    std::filesystem::resize_file(path_, 4096);
+    EXPECT_FALSE(reader_.ReadFrame(199, frame));
+    EXPECT_EQ(reader_.GetErrors().back(), kFileChanged);
+    ASSERT_TRUE(reader_.ReadFrame(0, frame));
+    EXPECT_TRUE(FramesEqual(frame, recording_.frames[0]));
+    EXPECT_FALSE(reader_.ReadFrame(199, frame));
+    EXPECT_EQ(reader_.GetErrors().back(), kPastFile);
 }
 
 TEST_F(X1DImportTest, ReopeningForgetsTheEarlierFile)

@@ -14,7 +14,7 @@ const char* const kDumpUsage =
     "X2D: per camera its centroids (x, y, radius, quality), tracks (identifier, value,\n"
     "weight), greyscale blobs with their lines and first pixels, and edge pairs.\n"
     "X1D: per device its blocks with their sizes and first 16 bytes in hexadecimal.\n"
-    "Exits with 1 when the file cannot be opened or the frame cannot be read.\n";
+    "Exits with 1, saying why, when the file cannot be opened or the frame cannot be read.\n";
 
 int RunDump(const Words& words, std::ostream& out, std::ostream& err)
 {
@@ -29,11 +29,15 @@ int RunDump(const Words& words, std::ostream& out, std::ostream& err)
     const std::unique_ptr<TrialReport> report = OpenTrial(path, err);
     if (!report)
         return 1;
+    const std::size_t earlierErrors = report->Errors().size();
     if (report->PrintFrame(frame, out))
         return 0;
     err << "trialtool: cannot read frame " << frame << " of '" << path << "'";
-    for (const std::string& error : report->Errors())
-        err << "\n  " << error;
+    const std::vector<std::string>& errors = report->Errors();
+    if (errors.size() == earlierErrors)
+        err << ": " << report->ExplainUnreadFrame(frame);
+    for (std::size_t error = earlierErrors; error < errors.size(); ++error)
+        err << "\n  " << errors[error];
     err << "\n";
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "tools/trialtool/ReportText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace TrialTool
@@ -35,6 +36,17 @@ void PrintReaderErrors(const std::vector<std::string>& errors, std::ostream& out
     out << "reader errors:\n";
     for (const std::string& error : errors)
         out << "  " << error << "\n";
+}
+
+std::string DescribeMissingFrame(std::int32_t frameNumber, const std::vector<std::int32_t>& numbers)
+{
+    if (std::find(numbers.begin(), numbers.end(), frameNumber) != numbers.end())
+        return "";
+    const std::string missing = "the file has no frame numbered " + std::to_string(frameNumber);
+    if (numbers.empty())
+        return missing + " (it has no frames)";
+    const auto [first, last] = std::minmax_element(numbers.begin(), numbers.end());
+    return missing + " (frames " + std::to_string(*first) + " to " + std::to_string(*last) + ")";
 }
 
 void PrintFrameRange(std::int64_t count, std::int32_t first, std::int32_t last, std::ostream& out)

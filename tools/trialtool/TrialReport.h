@@ -25,5 +25,7 @@ public:
     virtual void PrintInfo(std::ostream& out) const = 0;
     // False when the file has no such frame or it cannot be read.
     virtual bool PrintFrame(std::int32_t frameNumber, std::ostream& out) = 0;
+    // Why PrintFrame() failed for `frameNumber` when the reader recorded no message.
+    virtual std::string ExplainUnreadFrame(std::int32_t frameNumber) const = 0;
 };
 } // namespace TrialTool

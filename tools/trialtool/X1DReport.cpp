@@ -69,6 +69,14 @@ bool X1DReport::PrintFrame(std::int32_t frameNumber, std::ostream& out)
     return true;
 }
 
+std::string X1DReport::ExplainUnreadFrame(std::int32_t frameNumber) const
+{
+    std::vector<std::int32_t> numbers;
+    reader_.GetFrameNumbers(numbers);
+    const std::string missing = DescribeMissingFrame(frameNumber, numbers);
+    return missing.empty() ? kNoReason : missing;
+}
+
 void X1DReport::PrintDeviceFrame(const IAnalogueBlockSet& set, std::uint32_t device,
                                  std::ostream& out) const
 {

@@ -15,6 +15,7 @@ public:
     bool IsSelfConsistent() const override;
     void PrintInfo(std::ostream& out) const override;
     bool PrintFrame(std::int32_t frameNumber, std::ostream& out) override;
+    std::string ExplainUnreadFrame(std::int32_t frameNumber) const override;
 
 private:
     void PrintDevices(std::ostream& out) const;

@@ -1,6 +1,7 @@
 #include "tools/trialtool/X2DReport.h"
 
 #include "FileIO/X2DIO/X2DImportImpl.h"
+#include "FileIO/X2DIO/X2DWholeFrame.h"
 #include "tools/trialtool/CameraFrameText.h"
 #include "tools/trialtool/ReportText.h"
 
@@ -34,14 +35,6 @@ const char* StandardName(X2DIO::TimecodeStandard standard)
     return "no standard";
 }
 
-// One empty result object per camera, so the reader fills every camera's items.
-template <typename Result> std::vector<std::shared_ptr<Result>> MakeList(std::uint32_t cameras)
-{
-    std::vector<std::shared_ptr<Result>> list;
-    for (std::uint32_t camera = 0; camera < cameras; ++camera)
-        list.push_back(std::make_shared<Result>());
-    return list;
-}
 } // namespace
 
 bool X2DReport::Open(const std::string& path)
@@ -114,22 +107,33 @@ void X2DReport::PrintTimecode(std::ostream& out) const
 
 bool X2DReport::PrintFrame(std::int32_t frameNumber, std::ostream& out)
 {
-    const std::uint32_t cameras = reader_.GetNumberOfCameras();
-    auto centroids = MakeList<X2DIO::CentroidSet>(cameras);
-    auto tracks = MakeList<X2DIO::CentroidTrackSet>(cameras);
-    auto blobs = MakeList<X2DIO::GreyscaleBlobSet>(cameras);
-    auto edges = MakeList<X2DIO::EdgePairSet>(cameras);
-    if (!reader_.ReadFrameByNumber(frameNumber, &centroids, &tracks, &blobs, &edges))
+    std::size_t index = 0;
+    X2DIO::VX2DWholeFrame frame;
+    if (!reader_.GetImpl().GetIndexTable().FindFrameIndex(frameNumber, index) ||
+        !frame.Read(reader_, std::int32_t(index)))
         return false;
+    const std::uint32_t cameras = reader_.GetNumberOfCameras();
     out << "frame " << frameNumber << ": " << cameras << " cameras\n";
     for (std::uint32_t camera = 0; camera < cameras; ++camera)
     {
         out << "camera " << camera << " " << reader_.GetCameraName(camera) << "\n";
-        PrintCentroids(*centroids[camera], out);
-        PrintTracks(*tracks[camera], out);
-        PrintBlobs(*blobs[camera], out);
-        PrintEdgePairs(*edges[camera], out);
+        PrintCentroids(*frame.centroidSets[camera], out);
+        PrintTracks(*frame.trackSets[camera], out);
+        PrintBlobs(*frame.blobSets[camera], out);
+        PrintEdgePairs(*frame.edgeSets[camera], out);
     }
     return true;
+}
+
+std::string X2DReport::ExplainUnreadFrame(std::int32_t frameNumber) const
+{
+    std::vector<std::int32_t> numbers;
+    reader_.GetFrameNumbers(numbers);
+    const std::string missing = DescribeMissingFrame(frameNumber, numbers);
+    if (!missing.empty())
+        return missing;
+    if (reader_.GetImpl().GetFrameInfoHolder() == nullptr)
+        return "the file has no frame information section, so none of its frames reads to the end";
+    return kNoReason;
 }
 } // namespace TrialTool

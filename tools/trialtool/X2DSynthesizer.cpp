@@ -116,11 +116,10 @@ X2DIO::VX2DFrame X2DSynthesizer::Frame(std::uint32_t frame) const
     return result;
 }
 
-bool X2DSynthesizer::Write(const std::string& path) const
+bool X2DSynthesizer::Write(const std::string& path, X2DIO::VX2DExportOptions layout) const
 {
-    X2DIO::VX2DExportOptions exportOptions;
-    exportOptions.version = options_.version;
-    X2DIO::VX2DExport file(exportOptions);
+    layout.version = options_.version;
+    X2DIO::VX2DExport file(std::move(layout));
     if (!file.Open(path, Header()))
         return false;
     for (std::uint32_t frame = 0; frame < options_.frames; ++frame)

@@ -5,6 +5,7 @@
 // Frames are numbered from 1. Reentrant.
 
 #include "FileIO/X2DIO/X2DExportData.h"
+#include "FileIO/X2DIO/X2DExportOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -40,8 +41,9 @@ public:
     X2DIO::VX2DHeaderDescription Header() const;
     // Frame index `frame` (0-based).
     X2DIO::VX2DFrame Frame(std::uint32_t frame) const;
-    // False when the file cannot be written.
-    bool Write(const std::string& path) const;
+    // False when the file cannot be written. `layout` says how the file is laid out, but for
+    // its version, which is the synthesis options'.
+    bool Write(const std::string& path, X2DIO::VX2DExportOptions layout = {}) const;
 
 private:
     struct Point

@@ -91,9 +91,17 @@ TEST_F(X2DCorruptTest, EveryTruncationFailsCleanlyOrReadsWhatIsThere)
     SweepTruncations();
 }
 
-TEST_F(X2DCorruptTest, TruncatedFramesAreLeftOutOfARebuiltIndex)
+TEST_F(X2DCorruptTest, CutFrameWithItsMarkerIntactStaysInARebuiltIndexButDoesNotRead)
 {
-    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 40)));
+    EXPECT_FALSE(OpenAndReadAll(Truncated(frameOffsets_.back() + 40)));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable, kPastFile));
+    EXPECT_EQ(reader_.GetNumberOfFrames(), 3);
+    VX2DFrameResults results(2);
+    ASSERT_TRUE(results.Read(reader_, 1));
+    ExpectFrame(recording_.frames[1], results);
+
+    // Without its whole marker, the cut frame is no frame of the file.
+    EXPECT_TRUE(OpenAndReadAll(Truncated(frameOffsets_.back() + 9)));
     EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoIndexTable));
     EXPECT_EQ(reader_.GetNumberOfFrames(), 2);
 }
@@ -105,10 +113,16 @@ TEST_F(X2DCorruptTest, EveryFieldOverwrittenWithExtremeValuesIsSurvived)
 
 TEST_F(X2DCorruptTest, HeaderCountsBeyondTheFileAreRefused)
 {
+    EXPECT_FALSE(OpenAndReadAll(Patched32(kCameraCountAt, 0x7FFFFFFF)));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany));
+    EXPECT_FALSE(OpenAndReadAll(Patched32(kCameraCountAt, 0xFFFFFFFF)));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre("Invalid file header (number of cameras)."));
+    // A count the file can hold opens; frames too short for that many cameras do not read.
+    EXPECT_FALSE(OpenAndReadAll(Patched32(kCameraCountAt, 1000)));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany, kTooMany, kTooMany));
+
     for (const std::uint32_t count : {0x7FFFFFFFu, 0xFFFFFFFFu, 1000u})
     {
-        EXPECT_FALSE(OpenAndReadAll(Patched32(kCameraCountAt, count)));
-        EXPECT_THAT(reader_.GetErrors(), ElementsAre("Invalid file header (number of cameras)."));
         EXPECT_FALSE(OpenAndReadAll(Patched32(kFormatCountAt, count)));
         EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany));
         EXPECT_FALSE(OpenAndReadAll(Patched32(indexOffset_, count)));
@@ -158,6 +172,16 @@ TEST_F(X2DCorruptTest, OverlongBlockEndsItsRecordAndHugeItemCountsAreNoPromise)
     ExpectCameraItems(recording_.frames[0].cameras[1], results, 1);
     ASSERT_TRUE(results.Read(reader_, 1));
     ExpectFrame(recording_.frames[1], results);
+}
+
+TEST_F(X2DCorruptTest, RoomIsReservedOnlyForItemsTheBlockCanHold)
+{
+    // Camera 0's centroid block of frame 1 holds two centroids of 11 bytes, not 1000.
+    EXPECT_TRUE(OpenAndReadAll(Patched32(frameOffsets_[1] + kFirstBlockCountAt, 1000)));
+    VX2DFrameResults results(2);
+    ASSERT_TRUE(results.Read(reader_, 1));
+    EXPECT_EQ(results.centroidSets[0]->centroids.size(), 2u);
+    EXPECT_LT(results.centroidSets[0]->centroids.capacity(), 1000u);
 }
 
 TEST_F(X2DCorruptTest, ItemsThatTakeNoBytesAreRefused)

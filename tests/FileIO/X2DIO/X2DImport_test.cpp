@@ -10,12 +10,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 using namespace X2DIO;
 
 namespace
 {
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace ReaderErrors;
@@ -263,6 +266,38 @@ TEST_F(X2DImportTest, CamerasBeyondTheInformationHeaderGetNoNameAndLargestValueD
     EXPECT_EQ(results.centroidSets[2]->cameraName, "");
 }
 
+TEST_F(X2DImportTest, CamerasWithoutFramesOrInformationOpen)
+{
+    recording_ = MakeX2DRecording(100, 0);
+    VX2DExportOptions options;
+    options.describedCameras = 0;
+    ASSERT_TRUE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kNoFrames));
+    EXPECT_EQ(reader_.GetNumberOfCameras(), 100u);
+    EXPECT_EQ(reader_.GetCameraName(99), "");
+}
+
+TEST_F(X2DImportTest, CameraListClaimingMoreThanItHoldsIsRefusedBeforeAllocating)
+{
+    // Cameras of a description without fields take no bytes, yet each is one camera. The header
+    // holds a byte for each claimed camera after the list, but the list holds none of them; read
+    // from a count alone they would take some 80 MB.
+    VX2DExportOptions options;
+    options.cameraFields = VDataFormatInfo{std::int16_t(0xCFAA), {}};
+    options.claimedCameras = 600000;
+    options.trailingSections = {{7, std::vector<std::uint8_t>(700000)}};
+    EXPECT_FALSE(WriteAndOpen(options));
+    EXPECT_THAT(reader_.GetErrors(), ElementsAre(kTooMany));
+
+    options.claimedCameras.reset();
+    options.describedCameras = 0;
+    ASSERT_TRUE(WriteAndOpen(options));
+    std::vector<CameraInfo> infos;
+    reader_.GetCameraInfos(infos);
+    EXPECT_THAT(infos, IsEmpty());
+    ExpectFramesAsRecorded();
+}
+
 TEST_F(X2DImportTest, FrameLookupsOutsideTheIndexFail)
 {
     ASSERT_TRUE(WriteAndOpen());
@@ -275,6 +310,71 @@ TEST_F(X2DImportTest, FrameLookupsOutsideTheIndexFail)
     ASSERT_TRUE(reader_.ReadFrameByNumber(13, &results.centroidSets, &results.trackSets,
                                           &results.blobSets, &results.edgeSets));
     ExpectFrame(recording_.frames[1], results);
+}
+
+TEST_F(X2DImportTest, FileCutShortWhileOpenFailsTheReadAndReadingGoesOn)
+{
+    recording_ = MakeX2DRecording(3, 60);
+    ASSERT_TRUE(WriteAndOpen());
+    std::filesystem::resize_file(path_, std::filesystem::file_size(path_) / 3);
+    VX2DFrameResults results(3);
+    EXPECT_FALSE(results.Read(reader_, 59));
+    EXPECT_EQ(reader_.GetErrors().back(), kFileChanged);
+    ASSERT_TRUE(results.Read(reader_, 0)) << "what is left of the file reads";
+    ExpectFrame(recording_.frames[0], results);
+    EXPECT_FALSE(results.Read(reader_, 59));
+    EXPECT_EQ(reader_.GetErrors().back(), kPastFile);
+
+    // Cut within the page that holds frame 1, two bytes into its first camera record.
+    ASSERT_TRUE(WriteAndOpen());
+    VIndexTable::VEntry second;
+    ASSERT_TRUE(reader_.GetImpl().GetIndexTable().GetEntry(1, second));
+    std::filesystem::resize_file(path_, std::uintmax_t(second.offset) + 12);
+    EXPECT_FALSE(results.Read(reader_, 1));
+    EXPECT_EQ(reader_.GetErrors().back(), kFileChanged);
+}
+
+TEST_F(X2DImportTest, FileRewrittenInPlaceWhileOpenFailsCleanlyOrReadsWhatIsThere)
+{
+    recording_ = MakeX2DRecording(3, 60);
+    ASSERT_TRUE(WriteAndOpen());
+    const std::string other = dir_.Path("other.x2d");
+    ASSERT_TRUE(WriteX2DRecording(other, MakeX2DRecording(1, 2)));
+    const std::vector<std::uint8_t> otherBytes = ReadFileBytes(other);
+    {
+        std::ofstream inPlace(path_, std::ios::binary | std::ios::trunc);
+        inPlace.write(reinterpret_cast<const char*>(otherBytes.data()),
+                      std::streamsize(otherBytes.size()));
+    }
+    for (std::int32_t index = 59; index >= 0; --index)
+    {
+        const std::size_t errors = reader_.GetErrors().size();
+        VX2DFrameResults results(3);
+        const bool read = results.Read(reader_, index);
+        EXPECT_TRUE(read || reader_.GetErrors().size() > errors) << "frame index " << index;
+    }
+    EXPECT_THAT(reader_.GetErrors(), Contains(kFileChanged));
+}
+
+TEST_F(X2DImportTest, WriterReplacingAnOpenFileLeavesTheOpenFileWhole)
+{
+    ASSERT_TRUE(WriteAndOpen());
+    const VX2DRecording second = MakeX2DRecording(1, 2);
+    VX2DExport writer;
+    ASSERT_TRUE(writer.Open(path_, second.header));
+    for (const VX2DFrame& frame : second.frames)
+        ASSERT_TRUE(writer.WriteFrame(frame));
+    ASSERT_TRUE(writer.Close());
+    ExpectFramesAsRecorded();
+    EXPECT_THAT(reader_.GetErrors(), IsEmpty());
+
+    recording_ = second;
+    ASSERT_TRUE(reader_.Open(path_, true));
+    ExpectFramesAsRecorded();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_THAT(names, ElementsAre("trial.x2d")) << "no partial file is left";
 }
 
 TEST_F(X2DImportTest, ReopeningForgetsTheEarlierFile)

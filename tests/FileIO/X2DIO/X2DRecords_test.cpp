@@ -160,9 +160,11 @@ TEST_F(X2DRecordTest, CameraCountBeyondTheListIsRefusedBeforeAllocating)
     VByteWriter bytes;
     RecordSchema::WriteFormatInfo(bytes, VCameraInfoFormats::Default().header);
     ValueCodec::PutDouble(bytes, 100.0);
-    bytes.PutInt32(0);
+    const std::size_t list = RecordSchema::BeginVariableField(bytes);
     RecordSchema::WriteFormatInfo(bytes, {std::int16_t(0xCFAA), {}});
     bytes.PutUInt32(0xFFFFFFFF);
+    RecordSchema::EndVariableField(bytes, list);
+    bytes.PutFill(0, 64);
     VCameraInfoHeader header;
     EXPECT_FALSE(header.Read(ReaderOver(bytes)));
     EXPECT_EQ(reader_.GetFailure(), EReadFailure::CountTooLarge);
@@ -203,6 +205,29 @@ TEST(TimecodeTest, ValidityLimitsEachPart)
                              "0 0 0 25 0 0 0 1", "0 0 0 0 4 0 0 4", "0 0 0 0 0 0 4 1",
                              "0 0 0 0 0 0 0", "0 0 0 0 -1 0 0 1", "a b c d e f g h"})
         EXPECT_FALSE(timecode.Parse(text, 1350000)) << text;
+}
+
+TEST(TimecodeTest, PartsThatDoNotFitTheirByteMakeItInvalid)
+{
+    Timecode timecode;
+    // Cut to a byte, each of these would read as a valid 00:00:00:00.
+    for (const char* text : {"256 0 0 0 0 0 0 1", "0 256 0 0 0 0 0 1", "0 0 256 0 0 0 0 1",
+                             "0 0 0 256 0 0 0 1", "-256 0 0 0 0 0 0 1", "0 -256 0 0 0 0 0 1"})
+    {
+        EXPECT_FALSE(timecode.Parse(text, 1350000)) << text;
+        EXPECT_FALSE(timecode.IsValid()) << text;
+    }
+    EXPECT_TRUE(timecode.Parse("0 0 0 0 0 0 0 1", 1350000));
+}
+
+TEST(TimecodeTest, TextIsExactlyEightDecimalIntegers)
+{
+    Timecode timecode;
+    for (const char* text : {"1 2 3 4 0 0 0 1x", "1 2 3 4 0 0 0 1 9", "1 2 3 4 0 0 0 0x1",
+                             "1 2 3 4.5 0 0 0 1", "1 2 3 4 0 0 0 99999999999999999999"})
+        EXPECT_FALSE(timecode.Parse(text, 1350000)) << text;
+    EXPECT_TRUE(timecode.Parse("  1\t2\n3 4 0 0 0 1 ", 1350000)) << "any white space separates";
+    EXPECT_EQ(timecode.ToText(), "1 2 3 4 0 1 0 1");
 }
 
 TEST(TimecodeTest, TextFormRoundTripsAndSetsTheFieldFlag)

@@ -65,8 +65,9 @@ TEST(FileLockReportTest, FailedOpenOfAHeldPathLogsItsHolder)
 
     StderrCapture capture;
     EXPECT_FALSE(stream.Open(directory.Path()));
-    const std::string expected =
-        UtilsIO::FormatFileLockMessage(directory.Path(), {OwnImagePath()}) + "\n";
+    const std::string expected = "UtilsIO\\MemoryMappedStream:76: " +
+                                 UtilsIO::FormatFileLockMessage(directory.Path(), {OwnImagePath()}) +
+                                 "\n";
     EXPECT_NE(capture.Text().find(expected), std::string::npos) << capture.Text();
 }
 

@@ -12,3 +12,13 @@ std::vector<std::uint8_t> PatternBytes(std::uint64_t firstOffset, std::uint64_t 
     }
     return bytes;
 }
+
+std::vector<std::uint8_t> ReadAt(UtilsIO::VMemoryMappedFileReadOnly& stream, std::uint64_t offset,
+                                 std::uint64_t length)
+{
+    std::vector<std::uint8_t> bytes(length);
+    if (!stream.Seek(offset))
+        return {};
+    bytes.resize(stream.Read(length, bytes.data()));
+    return bytes;
+}

@@ -1,7 +1,10 @@
 // Runs the trialtool program itself, as a user would.
 
+#include "FileIO/X2DIO/X2DImport.h"
+#include "FileIO/X2DIO/X2DWholeFrame.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDirectory.h"
+#include "tools/trialtool/X2DSynthesizer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -221,12 +224,46 @@ TEST_F(TrialToolCli, ATruncatedFileIsReportedNotFatal)
     EXPECT_THAT(neither.error, HasSubstr("as X1D"));
 }
 
-TEST_F(TrialToolCli, AFrameTheFileDoesNotHoldIsReported)
+TEST_F(TrialToolCli, AFrameTheFileDoesNotHoldIsReportedWithTheReason)
 {
-    const std::string file = Make("short.x1d", {"--frames", "3"});
-    const ProgramOutcome run = Trialtool({"dump", file, "--frame", "4"});
+    for (const std::string& file : {Make("short.x1d", {"--frames", "3"}),
+                                    Make("short.x2d", {"--frames", "3", "--cameras", "1"})})
+    {
+        const ProgramOutcome run = Trialtool({"dump", file, "--frame", "4"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.error, "trialtool: cannot read frame 4 of '" + file +
+                                 "': the file has no frame numbered 4 (frames 1 to 3)\n");
+    }
+}
+
+TEST_F(TrialToolCli, DumpSaysWhyAFileWithoutFrameInformationCannotBeRead)
+{
+    const std::string file = Path("no-frame-info.x2d");
+    X2DIO::VX2DExportOptions options;
+    options.writeFrameInfo = false;
+    TrialTool::X2DSynthesisOptions synthesis;
+    synthesis.frames = 2;
+    ASSERT_TRUE(TrialTool::X2DSynthesizer(synthesis).Write(file, options));
+    const ProgramOutcome run = Trialtool({"dump", file, "--frame", "1"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.error, HasSubstr("cannot read frame 4 of '" + file + "'"));
+    EXPECT_THAT(run.error, HasSubstr("cannot read frame 1 of '" + file +
+                                     "': the file has no frame information section"));
+}
+
+TEST_F(TrialToolCli, MakingAFileOverOneThatIsBeingReadLeavesTheReaderItsFile)
+{
+    const std::string file = Make("played.x2d", {"--cameras", "2", "--frames", "200"});
+    X2DIO::VX2DImport player;
+    ASSERT_TRUE(player.Open(file, true));
+    Make("played.x2d", {"--cameras", "1", "--frames", "2"});
+    X2DIO::VX2DWholeFrame frame;
+    ASSERT_TRUE(frame.Read(player, 199)) << "the frames the player had are still there";
+    EXPECT_EQ(frame.centroidSets.size(), 2u);
+    const ProgramOutcome info = Trialtool({"info", file});
+    EXPECT_THAT(info.output, HasSubstr("cameras: 1\n"));
+    const auto files = std::distance(std::filesystem::directory_iterator(dir_.Path()),
+                                     std::filesystem::directory_iterator());
+    EXPECT_EQ(files, 1) << "no partial file is left";
 }
 
 TEST_F(TrialToolCli, ANameWithoutAKnownExtensionIsReadAsTheKindThatFits)
