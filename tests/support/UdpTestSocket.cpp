@@ -53,6 +53,12 @@ void UdpTestSocket::EnableBroadcast()
         Fail("SO_BROADCAST");
 }
 
+void UdpTestSocket::SetReceiveBufferSize(int bytes)
+{
+    if (::setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof(bytes)) != 0)
+        Fail("SO_RCVBUFFORCE");
+}
+
 void UdpTestSocket::SendTo(const std::string& address, std::uint16_t port,
                            const std::vector<std::uint8_t>& datagram)
 {

@@ -20,6 +20,9 @@ public:
     UdpTestSocket& operator=(const UdpTestSocket&) = delete;
 
     void EnableBroadcast();
+    // Room for `bytes` of queued datagrams, beyond the system's limit (needs CAP_NET_ADMIN),
+    // for senders that burst faster than a test reads.
+    void SetReceiveBufferSize(int bytes);
     // Throws when the datagram cannot be sent whole.
     void SendTo(const std::string& address, std::uint16_t port,
                 const std::vector<std::uint8_t>& datagram);
