@@ -89,9 +89,10 @@ TEST_F(FrameClockTest, FrameNumberFromTheHalTakesEffectAtTheNextBoundaryForEvery
         hal_.FrameNumber(frame);
         ASSERT_TRUE(RunLoopUntil([&] { return Contains(slave_->Frames(), frame + 2); }));
     }
-    StopFrames();
+    // Before the frames stop: the MASTER broadcast that stops them asks for one more sync.
     std::fflush(stdout);
     const std::string log = testing::internal::GetCapturedStdout();
+    StopFrames();
     EXPECT_EQ(AnnouncedSyncs(log), (std::vector<int>{1000, 2000, 3000, 4000, 5000})) << log;
     ExpectLockStep();
     const auto frames = master_->Frames();
@@ -118,9 +119,10 @@ TEST_F(FrameClockTest, EverySetframeRestartsTheNumberingEvenWithTheSameNumber)
             }))
             << "round " << round;
     }
-    StopFrames();
+    // Before the frames stop: the MASTER broadcast that stops them asks for one more sync.
     std::fflush(stdout);
     const std::string log = testing::internal::GetCapturedStdout();
+    StopFrames();
     EXPECT_EQ(AnnouncedSyncs(log), (std::vector<int>{500, 500, 500})) << log;
     ExpectLockStep();
 }
