@@ -22,6 +22,10 @@ constexpr std::size_t kItemsPerDatagram = 87;
 // Capacity of a protocol-1 greyscale datagram.
 constexpr std::size_t kGreyscaleDatagramSize = 1400;
 constexpr std::uint32_t kTickClockHz = 135000000;
+// What the 16-bit counters can name: a protocol-1 line's blob index stops below its flag
+// bits, a track item's index at 65535. Items beyond are left out.
+constexpr std::size_t kMaxBlobsV1 = 0x2000;
+constexpr std::size_t kMaxTracks = 0x10000;
 
 enum class StreamKind : std::uint16_t
 {

@@ -17,11 +17,12 @@ const std::uint8_t* PixelsOf(const X2DIO::GreyscaleBlobSet& blobs, const X2DIO::
     return end <= blobs.pixels.size() ? blobs.pixels.data() + line.pixelOffset : nullptr;
 }
 
-// Calls visit(blob index, blob, line) for every line of every blob, in order, skipping
-// lines a blob claims but the set does not hold.
-template <class Visit> void ForEachLine(const X2DIO::GreyscaleBlobSet& blobs, Visit visit)
+// Calls visit(blob index, blob, line) for every line of the first `blobLimit` blobs, in
+// order, skipping lines a blob claims but the set does not hold.
+template <class Visit>
+void ForEachLine(const X2DIO::GreyscaleBlobSet& blobs, std::size_t blobLimit, Visit visit)
 {
-    for (std::size_t b = 0; b < blobs.blobs.size(); ++b)
+    for (std::size_t b = 0; b < std::min(blobs.blobs.size(), blobLimit); ++b)
     {
         const X2DIO::GreyscaleBlob& blob = blobs.blobs[b];
         const std::size_t end =
@@ -99,7 +100,7 @@ std::uint32_t VGreyscaleStream::SendLines(const X2DIO::GreyscaleBlobSet& blobs)
 {
     std::uint32_t payload = 0;
     ForEachLine(
-        blobs,
+        blobs, kMaxBlobsV1,
         [&](std::uint16_t index, const X2DIO::GreyscaleBlob& blob, const X2DIO::GreyscaleLine& line)
         {
             const std::uint8_t* pixels = PixelsOf(blobs, line);
@@ -149,6 +150,8 @@ void VCombinedStream::AppendInChunks(const std::vector<Item>& items, Write write
     {
         const std::size_t count = std::min(itemsPerChunk_, items.size() - first);
         std::uint8_t* room = assembler_.Reserve(count * kItemSize);
+        if (!room)
+            return;
         for (std::size_t i = 0; i < count; ++i)
             write(room + i * kItemSize, items[first + i]);
     }
@@ -160,7 +163,7 @@ void VCombinedStream::GatherGreyscale(const CombinedFrame& frame)
     std::uint32_t sequence = 0;
     if (frame.blobs)
         ForEachLine(
-            *frame.blobs,
+            *frame.blobs, frame.blobs->blobs.size(),
             [&](std::uint16_t, const X2DIO::GreyscaleBlob& blob, const X2DIO::GreyscaleLine& line)
             {
                 if (frame.greyMode == EncodingMode::kSome && (blob.flags & 1) != 0)
@@ -187,7 +190,8 @@ void VCombinedStream::AppendGreyscale(const X2DIO::GreyscaleBlobSet* blobs)
     {
         if (entry.edgePair)
         {
-            WriteEdgePair(assembler_.Reserve(kEdgePairSize), *entry.edgePair);
+            if (std::uint8_t* room = assembler_.Reserve(kEdgePairSize))
+                WriteEdgePair(room, *entry.edgePair);
             continue;
         }
         const std::uint8_t* pixels = PixelsOf(*blobs, *entry.line);

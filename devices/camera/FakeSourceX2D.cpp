@@ -3,6 +3,8 @@
 #include "devices/camera/FakeDeviceCamera.h"
 #include "devices/camera/X2DHolder.h"
 
+#include <algorithm>
+
 using namespace CameraPackets;
 
 // ---- frame choice ----------------------------------------------------------------------
@@ -99,7 +101,7 @@ const std::vector<X2DIO::Centroid>& VFakeSourceCentroidX2D::CollectItems(bool no
 void VFakeSourceCentroidX2D::ReadTracks()
 {
     const auto& tracks = GetHolder().Front().trackSets[GetCameraIndex()]->tracks;
-    for (std::size_t i = 0; i < tracks.size(); ++i)
+    for (std::size_t i = 0; i < std::min(tracks.size(), kMaxTracks); ++i)
         tracks_.push_back({static_cast<std::uint16_t>(i),
                            static_cast<std::uint32_t>(tracks[i].value), tracks[i].weight,
                            static_cast<std::uint64_t>(tracks[i].identifier)});
@@ -109,7 +111,7 @@ void VFakeSourceCentroidX2D::GenerateTracks(const std::vector<X2DIO::Centroid>& 
                                             std::uint32_t frame)
 {
     tracker_->Track(centroids, frame, trackEntries_);
-    for (std::size_t i = 0; i < trackEntries_.size(); ++i)
+    for (std::size_t i = 0; i < std::min(trackEntries_.size(), kMaxTracks); ++i)
         tracks_.push_back({static_cast<std::uint16_t>(i), trackEntries_[i].age,
                            trackEntries_[i].weight, trackEntries_[i].id});
 }

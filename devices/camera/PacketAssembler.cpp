@@ -33,7 +33,11 @@ std::uint8_t* VPacketAssembler::Reserve(std::size_t length)
     if (length > buffer_.size() - Start())
         return nullptr;
     if (fill_ + length > buffer_.size())
+    {
+        if (IsLastPossibleDatagram())
+            return nullptr;
         SendDatagram();
+    }
     std::uint8_t* room = buffer_.data() + fill_;
     fill_ += length;
     return room;
@@ -67,6 +71,13 @@ void VPacketAssembler::SendGathered()
 {
     if (fill_ > Start())
         SendDatagram();
+}
+
+// A frame's datagrams are counted in 16 bits: items that would need more are left out.
+bool VPacketAssembler::IsLastPossibleDatagram() const
+{
+    return withHeader_ &&
+           ByteOrder::LoadLittleEndian16(buffer_.data() + kHeaderIndexOffset) == 0xFFFF;
 }
 
 // The next datagram of the frame follows this one: its index is one more and its payload

@@ -27,7 +27,8 @@ public:
 
     // Room for an item of `length` bytes, behind those already gathered; the gathered
     // datagram is sent first when the item does not fit behind them. None when the item
-    // cannot fit even an empty datagram: it is left out.
+    // cannot fit even an empty datagram, or would need a frame of more datagrams than the
+    // header can count: it is left out.
     std::uint8_t* Reserve(std::size_t length);
     // An item in two parts (a line's header and its pixels); false when it is left out.
     bool Append(const std::uint8_t* first, std::size_t firstLength, const std::uint8_t* second,
@@ -43,6 +44,7 @@ public:
 
 private:
     std::size_t Start() const { return withHeader_ ? CameraPackets::kDatagramHeaderSize : 0; }
+    bool IsLastPossibleDatagram() const;
     void SendDatagram();
 
     VAsioUdpSocket& socket_;

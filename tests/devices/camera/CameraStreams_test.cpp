@@ -233,3 +233,24 @@ TEST(CameraPackets, FixedPointTruncatesTowardZeroAndStaysInItsField)
     EXPECT_EQ(ByteOrder::LoadLittleEndian32(item + 12), 0u) << "not a number";
     EXPECT_EQ(ByteOrder::LoadLittleEndian16(item + 2), 512);
 }
+
+// The 16-bit counters of the wire formats bound a frame: what they cannot name is left out,
+// never sent under a wrapped number.
+TEST_F(CameraStreamsTest, ItemsBeyondWhatTheCountersCanNameAreLeftOut)
+{
+    X2DIO::GreyscaleBlobSet blobs;
+    for (int i = 0; i < 0x2001; ++i)
+        AddBlob(blobs, 1, 1, 1, 0);
+    VGreyscaleStream greyscale(socket_);
+    greyscale.Send(ids_, &blobs, nullptr, EncodingMode::kAll, EncodingMode::kNone, 0);
+    const std::vector<Datagram> datagrams = Received();
+    ASSERT_FALSE(datagrams.empty());
+    EXPECT_EQ(U32(datagrams.back(), 16), 0x2000u * 9) << "blob indices stop at 0x1FFF";
+
+    // One centroid to a datagram: a frame of more than 65536 datagrams cannot be counted.
+    VCombinedStream combined(socket_, 48);
+    const std::vector<X2DIO::Centroid> centroids = Centroids(70000);
+    CombinedFrame frame;
+    frame.centroids = &centroids;
+    EXPECT_EQ(combined.Send({11, 7, 0, 10}, {}, frame), 65536u * 48);
+}
