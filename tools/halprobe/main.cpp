@@ -56,18 +56,6 @@ constexpr const char* kListenUsage =
     "each record with its arrival time in seconds since the start. Runs for SECONDS,\n"
     "or until interrupted when --seconds is not given.\n";
 
-Clock::duration ToDuration(double seconds)
-{
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-}
-
-void ExpectNoPositionals(ArgumentList& arguments)
-{
-    const std::vector<std::string> extra = arguments.TakePositionals();
-    if (!extra.empty())
-        throw UsageError("unexpected argument '" + extra.front() + "'");
-}
-
 int PrintSurvey(const DeviceSurvey& survey, double seconds)
 {
     if (survey.UnknownCount() > 0)
@@ -87,7 +75,7 @@ int RunList(ArgumentList& arguments)
 {
     const std::string hal = arguments.TakeRequiredOption("--hal");
     const double seconds = ParseSeconds(arguments.TakeOption("--seconds").value_or("3"));
-    ExpectNoPositionals(arguments);
+    arguments.ExpectNothingElse();
     AnnouncementListener listener(hal);
     std::printf("listening on %s for %g s\n", EndpointText(listener.LocalEndpoint()).c_str(),
                 seconds);
@@ -231,7 +219,7 @@ int RunListen(ArgumentList& arguments)
     const std::optional<std::string> seconds = arguments.TakeOption("--seconds");
     const Clock::duration limit =
         seconds ? ToDuration(ParseSeconds(*seconds)) : Clock::duration::max();
-    ExpectNoPositionals(arguments);
+    arguments.ExpectNothingElse();
     DataPortListener listener(hal, port);
     std::printf("listening on %s\n", EndpointText(listener.LocalEndpoint()).c_str());
     PrintRecords(listener, limit);
