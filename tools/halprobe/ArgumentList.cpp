@@ -88,6 +88,13 @@ std::vector<std::string> ArgumentList::TakePositionals()
     return std::move(arguments_);
 }
 
+void ArgumentList::ExpectNothingElse()
+{
+    const std::vector<std::string> extra = TakePositionals();
+    if (!extra.empty())
+        throw UsageError("unexpected argument '" + extra.front() + "'");
+}
+
 std::uint32_t ParseDeviceId(const std::string& text)
 {
     // Base 16 takes the "0x" itself.
@@ -124,5 +131,9 @@ bool ParseOnOff(const std::string& text)
     if (text != "on" && text != "off")
         throw UsageError("expected on or off, not '" + text + "'");
     return text == "on";
+}
+Clock::duration ToDuration(double seconds)
+{
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
 } // namespace HalProbe

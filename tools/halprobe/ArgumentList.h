@@ -3,6 +3,8 @@
 // flags ("--surrogate"), then the positional words that remain. Mistakes throw
 // UsageError. Thread-bound to its owner.
 
+#include "tools/halprobe/PollUntil.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +22,8 @@ public:
     std::string TakeRequiredOption(const std::string& name);
     // What is left; anything that still looks like an option is an error.
     std::vector<std::string> TakePositionals();
+    // Throws UsageError when anything is left.
+    void ExpectNothingElse();
 
 private:
     std::vector<std::string> arguments_;
@@ -32,4 +36,7 @@ std::int32_t ParseFrame(const std::string& text);
 double ParseRate(const std::string& text);
 double ParseSeconds(const std::string& text);
 bool ParseOnOff(const std::string& text);
+
+// A number of seconds as ParseSeconds gives it.
+Clock::duration ToDuration(double seconds);
 } // namespace HalProbe

@@ -15,6 +15,7 @@ public:
     {
         Timeout,
         ConnectionClosed,
+        BadStream, // camera data that breaks its stream's rules
         Other
     };
 

@@ -1,27 +1,13 @@
 #include "tools/halprobe/RecordText.h"
 
 #include "tools/halprobe/SocketAddress.h"
-
-#include <cstdarg>
-#include <cstdio>
+#include "tools/halprobe/TextFormat.h"
 
 namespace HalProbe
 {
 namespace
 {
 constexpr std::size_t kShownBytes = 32;
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...)
-{
-    char line[256];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof(line), format, arguments);
-    va_end(arguments);
-    return line;
-}
 
 std::string HeaderText(const DataRecord& record)
 {

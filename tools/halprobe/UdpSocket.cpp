@@ -69,6 +69,7 @@ std::optional<Datagram> UdpSocket::Receive(Clock::time_point deadline)
     datagram.arrival = Clock::now();
     datagram.bytes.resize(static_cast<std::size_t>(count));
     datagram.sender = ntohl(sender.sin_addr.s_addr);
+    datagram.senderPort = ntohs(sender.sin_port);
     return datagram;
 }
 } // namespace HalProbe

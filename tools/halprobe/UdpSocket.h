@@ -17,6 +17,7 @@ struct Datagram
     std::vector<std::uint8_t> bytes;
     std::uint32_t sender = 0; // host order
     Clock::time_point arrival;
+    std::uint16_t senderPort = 0;
 };
 
 class UdpSocket
@@ -36,6 +37,8 @@ public:
     std::optional<Datagram> Receive(Clock::time_point deadline);
 
     const sockaddr_in& LocalEndpoint() const { return local_; }
+    // For waiting on several sockets at once.
+    int Descriptor() const { return fd_; }
 
 private:
     int fd_ = -1;

@@ -6,7 +6,7 @@
 #include "tools/halprobe/ArgumentList.h"
 #include "tools/halprobe/BroadcastSender.h"
 #include "tools/halprobe/CommandSession.h"
-#include "tools/halprobe/DataPortListener.h"
+#include "tools/halprobe/ListenCommand.h"
 #include "tools/halprobe/ProbeError.h"
 #include "tools/halprobe/RecordText.h"
 #include "tools/halprobe/SocketAddress.h"
@@ -50,24 +50,6 @@ constexpr const char* kSessionUsage =
     "it reads them from standard input, one per line. The connection and every reply\n"
     "must come within the timeout (default 3 s).\n";
 
-constexpr const char* kListenUsage =
-    "Usage: halprobe listen --hal IP --port PORT [--seconds SECONDS]\n"
-    "Listens on UDP IP:PORT, the HAL data port given to a device with \"notify\", and prints\n"
-    "each record with its arrival time in seconds since the start. Runs for SECONDS,\n"
-    "or until interrupted when --seconds is not given.\n";
-
-Clock::duration ToDuration(double seconds)
-{
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-}
-
-void ExpectNoPositionals(ArgumentList& arguments)
-{
-    const std::vector<std::string> extra = arguments.TakePositionals();
-    if (!extra.empty())
-        throw UsageError("unexpected argument '" + extra.front() + "'");
-}
-
 int PrintSurvey(const DeviceSurvey& survey, double seconds)
 {
     if (survey.UnknownCount() > 0)
@@ -87,7 +69,7 @@ int RunList(ArgumentList& arguments)
 {
     const std::string hal = arguments.TakeRequiredOption("--hal");
     const double seconds = ParseSeconds(arguments.TakeOption("--seconds").value_or("3"));
-    ExpectNoPositionals(arguments);
+    arguments.ExpectNothingElse();
     AnnouncementListener listener(hal);
     std::printf("listening on %s for %g s\n", EndpointText(listener.LocalEndpoint()).c_str(),
                 seconds);
@@ -209,35 +191,6 @@ int RunSession(ArgumentList& arguments)
     return 0;
 }
 
-void PrintRecords(DataPortListener& listener, Clock::duration limit)
-{
-    const Clock::time_point start = Clock::now();
-    for (Clock::duration elapsed{}; elapsed < limit; elapsed = Clock::now() - start)
-    {
-        // Waiting in short steps keeps the end of the run on time.
-        const std::optional<DataRecord> record =
-            listener.Receive(std::min<Clock::duration>(limit - elapsed, std::chrono::seconds(1)));
-        if (record)
-            std::printf("%10.3f s  %s\n",
-                        std::chrono::duration<double>(record->arrival - start).count(),
-                        DataRecordText(*record).c_str());
-    }
-}
-
-int RunListen(ArgumentList& arguments)
-{
-    const std::string hal = arguments.TakeRequiredOption("--hal");
-    const std::uint16_t port = ParsePort(arguments.TakeRequiredOption("--port"));
-    const std::optional<std::string> seconds = arguments.TakeOption("--seconds");
-    const Clock::duration limit =
-        seconds ? ToDuration(ParseSeconds(*seconds)) : Clock::duration::max();
-    ExpectNoPositionals(arguments);
-    DataPortListener listener(hal, port);
-    std::printf("listening on %s\n", EndpointText(listener.LocalEndpoint()).c_str());
-    PrintRecords(listener, limit);
-    return 0;
-}
-
 struct Subcommand
 {
     const char* name;
@@ -246,11 +199,12 @@ struct Subcommand
     int (*run)(ArgumentList&);
 };
 
-constexpr Subcommand kSubcommands[] = {
+const Subcommand kSubcommands[] = {
     {"list", "list the devices that announce themselves to the HAL", kListUsage, RunList},
     {"send", "send one broadcast command", kSendUsage, RunSend},
     {"session", "talk to a device's command session", kSessionUsage, RunSession},
-    {"listen", "print the records a device sends to a HAL data port", kListenUsage, RunListen},
+    {"listen", "print and count the records and camera streams a device sends to the HAL",
+     kListenUsage, RunListen},
 };
 
 void PrintUsage()

@@ -2,10 +2,13 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/UdpTestSocket.h"
+#include "tests/tools/halprobe/CameraBytes.h"
 #include "tests/tools/halprobe/TestSessionServer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using BriselTest::BigEndianWords;
 using BriselTest::ChildProcess;
@@ -47,6 +50,10 @@ TEST(HalprobeCli, HelpListsTheCommandsAndEachCommandHasItsOwn)
     const ProgramOutcome sendHelp = Halprobe({"send", "--help"});
     EXPECT_EQ(sendHelp.exitCode, 0);
     EXPECT_THAT(sendHelp.output, HasSubstr("Usage: halprobe send --hal IP --to IP COMMAND"));
+    const ProgramOutcome listenHelp = Halprobe({"listen", "--help"});
+    EXPECT_THAT(listenHelp.output,
+                HasSubstr("Usage: halprobe listen --hal IP --port PORT [--seconds SECONDS] "
+                          "[--show-frame ID|any]"));
 }
 
 TEST(HalprobeCli, SendPutsTheCommandOnTheWire)
@@ -87,6 +94,9 @@ TEST(HalprobeCli, MistakesEndWithAMessageAndAnExitCode)
          1,
          "cannot connect to 127.0.0.1:9001: Connection refused"},
         {{"list", "--hal", "127.0.0.2", "--seconds", "0"}, 1, "no device announced itself"},
+        {{"listen", "--hal", "127.0.0.2", "--port", "5001", "--show-frame", "0xZZ"},
+         2,
+         "bad device ID '0xZZ'"},
     };
     for (const auto& expected : cases)
     {
@@ -142,4 +152,67 @@ TEST(HalprobeCli, SessionReadsCommandsFromStandardInputSkippingBlankLines)
     const ProgramOutcome run = Converse(device, session);
     EXPECT_EQ(run.exitCode, 0) << run.error;
     EXPECT_EQ(run.output, kTranscript);
+}
+
+TEST(HalprobeCli, ListenCountsCameraStreamsAndShowsOneFrameInFull)
+{
+    using namespace CameraBytes;
+    ChildProcess listen(HALPROBE_PATH,
+                        {"listen", "--hal", "127.0.0.2", "--port", "5000", "--show-frame", "7"});
+    ASSERT_TRUE(listen.WaitForOutput("listening for the combined stream on 127.0.0.2:10000\n", 5s))
+        << listen.Error();
+    UdpTestSocket camera("127.0.0.1");
+    Trailer greyscale;
+    greyscale.streamKind = 1;
+    greyscale.deviceId = 8;
+    greyscale.payloadBytes = 8;
+    camera.SendTo("127.0.0.2", 6000, EdgePair(1, 2, 3));
+    camera.SendTo("127.0.0.2", 6000, TrailerBytes(greyscale));
+    Trailer centroids;
+    centroids.payloadBytes = 32;
+    camera.SendTo("127.0.0.2", 5000, Centroids(0, 2));
+    camera.SendTo("127.0.0.2", 5000, TrailerBytes(centroids));
+    camera.SendTo("127.0.0.2", 10000, {0x09, 0xC0});
+
+    EXPECT_TRUE(listen.WaitForOutput(
+        "camera 0x00000007 (7) centroid stream, frame 12 (previous 11): 2 centroids, 0 tracks, "
+        "0 lines, 0 edge pairs in 2 datagrams\n"
+        "  trailer: stream kind 0, version 2, payload 32 bytes, centroid count 0, threshold 0, "
+        "flags 0x00000000\n"
+        "  centroid 0: x 0.000, y 0.000, radius 1.000, quality 0.000 (raw 0 0 256 0)\n"
+        "  centroid 1: x 1.000, y 2.000, radius 1.000, quality 0.004 (raw 256 512 256 1)\n",
+        5s))
+        << listen.Output();
+    EXPECT_TRUE(listen.WaitForOutput("truncated datagram header at byte 0: 32 bytes needed, "
+                                     "2 left\n",
+                                     5s))
+        << listen.Output();
+    EXPECT_TRUE(listen.WaitForOutput("frames/s", 5s)) << listen.Output();
+    listen.Signal(SIGINT);
+    const ProgramOutcome run = Finish(listen, kExitTimeout);
+    EXPECT_EQ(run.exitCode, 0) << run.error;
+    EXPECT_THAT(run.output, HasSubstr("  camera unknown combined stream: 0 frames, 0 items, "
+                                      "0 datagrams, 1 faults in all\n"
+                                      "  camera 0x00000007 (7) centroid stream: 1 frames, 2 items, "
+                                      "2 datagrams, 0 faults in all\n"
+                                      "  camera 0x00000008 (8) greyscale stream: 1 frames, "
+                                      "1 items, 2 datagrams, 0 faults in all\n"));
+    EXPECT_THAT(run.output, testing::Not(HasSubstr("greyscale stream, frame")))
+        << "only camera 7's frame is shown";
+}
+
+TEST(HalprobeCli, ListenLeavesOutStreamPortsItCannotHave)
+{
+    UdpTestSocket taken("127.0.0.2", 6000);
+    const ProgramOutcome run =
+        Halprobe({"listen", "--hal", "127.0.0.2", "--port", "5000", "--seconds", "0"});
+    EXPECT_EQ(run.exitCode, 0) << run.error;
+    EXPECT_THAT(run.output, HasSubstr("listening for the combined stream on 127.0.0.2:10000\n"));
+    EXPECT_THAT(run.error, HasSubstr("halprobe: no greyscale stream: cannot bind 127.0.0.2:6000: "
+                                     "Address already in use\n"));
+    const ProgramOutcome high =
+        Halprobe({"listen", "--hal", "127.0.0.2", "--port", "61000", "--seconds", "0"});
+    EXPECT_EQ(high.exitCode, 0) << high.error;
+    EXPECT_THAT(high.error,
+                HasSubstr("halprobe: no combined stream: its port would lie above 65535\n"));
 }
