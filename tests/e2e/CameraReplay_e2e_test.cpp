@@ -1,0 +1,155 @@
+// The real briselCL replaying a recording made by our own writer, driven as the HAL drives
+// it: the cameras announce themselves with the file's identifiers, answer "info", take
+// "notify" and "portset", and once one of them is master every frame of every stream
+// carries the file's items. And what the console says of trial files it cannot use.
+
+#include "tests/devices/camera/ReplayExpectations.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDirectory.h"
+#include "tools/halprobe/AnnouncementListener.h"
+#include "tools/halprobe/BroadcastSender.h"
+#include "tools/halprobe/CameraStreamListener.h"
+#include "tools/halprobe/CommandSession.h"
+#include "tools/halprobe/ProbeError.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace std::chrono_literals;
+using BriselTest::ChildProcess;
+using BriselTest::ExitCodeOf;
+using HalProbe::CameraStream;
+using HalProbe::CameraStreamListener;
+
+namespace
+{
+const std::string kReady = "Press Ctrl-C to quit\n\n\n";
+constexpr std::chrono::seconds kGenerous{30};
+constexpr const char* kLocal = "127.0.0.1";
+constexpr const char* kHal = "127.0.0.2";
+
+std::unique_ptr<ChildProcess> StartWith(const std::string& x2d)
+{
+    auto process = std::make_unique<ChildProcess>(
+        BRISELCL_PATH, std::vector<std::string>{"-localip", kLocal, "-halip", kHal, "-x2d", x2d});
+    EXPECT_TRUE(process->WaitForOutput(kReady, kGenerous)) << process->Error();
+    return process;
+}
+
+// The listener comes up on the I/O thread after the devices: connect until it is there.
+std::unique_ptr<HalProbe::CommandSession> Session(std::uint16_t port)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    for (;;)
+    {
+        try
+        {
+            auto session = std::make_unique<HalProbe::CommandSession>(kLocal, port, 1s);
+            session->ReadGreeting(5s);
+            return session;
+        }
+        catch (const HalProbe::ProbeError&)
+        {
+            if (std::chrono::steady_clock::now() > deadline)
+                throw;
+        }
+    }
+}
+
+int CheckFrames(const VX2DRecording& recording, CameraStreamListener& listener,
+                const BriselTest::ReplayModes& modes, int frames)
+{
+    int withData = 0;
+    for (int received = 0; received < frames; ++received)
+    {
+        const std::optional<HalProbe::CameraFrame> frame = listener.NextFrame(5s);
+        if (!frame)
+        {
+            ADD_FAILURE() << "frames stopped arriving";
+            break;
+        }
+        const std::uint32_t camera = frame->stream == CameraStream::Combined ? 1 : 0;
+        withData += BriselTest::ExpectReplayedFrame(recording, camera, *frame, modes) ? 1 : 0;
+    }
+    return withData;
+}
+} // namespace
+
+TEST(CameraReplay, CamerasReplayTheRecordingToTheHal)
+{
+    BriselTest::TempDirectory directory;
+    const VX2DRecording recording = BriselTest::MakeTypedRecording({"LumeD", "SorrelMV"}, 20);
+    const std::string path = directory.Path("trial.x2d");
+    ASSERT_TRUE(WriteX2DRecording(path, recording));
+    HalProbe::AnnouncementListener announcements(kHal);
+    auto process = StartWith(path);
+
+    std::set<std::uint32_t> awake;
+    while (awake.size() < 2)
+    {
+        const auto announcement = announcements.Receive(5s);
+        ASSERT_TRUE(announcement) << process->Output();
+        if (announcement->kind == HalProbe::Announcement::Kind::Awake)
+            awake.insert(announcement->deviceId);
+    }
+    EXPECT_EQ(awake, (std::set<std::uint32_t>{0x3000000, 0x2FFFFFF}));
+
+    auto first = Session(9001);
+    auto second = Session(9002);
+    EXPECT_NE(first->Run("info", 2s).find("Device Type : LumeD\n"), std::string::npos);
+    EXPECT_NE(second->Run("info", 2s).find("Stream : V2 6000 4096 Centroids Greyscale\n"),
+              std::string::npos);
+    for (auto* session : {first.get(), second.get()})
+    {
+        session->Run("notify a 5000 b 7", 2s);
+        session->Run("datadisable false", 2s);
+    }
+    first->Run("portset 6000", 2s);
+    second->Run("portset 8000", 2s);
+    CameraStreamListener centroids(kHal, 6000, CameraStream::Centroid);
+    CameraStreamListener greyscale(kHal, 7000, CameraStream::Greyscale);
+    CameraStreamListener combined(kHal, 13000, CameraStream::Combined);
+    HalProbe::BroadcastSender hal(kHal, kLocal);
+    hal.DataDisable(false);
+    hal.Master(0x3000000, 100.0);
+
+    BriselTest::ReplayModes modes;
+    for (CameraStreamListener* listener : {&centroids, &greyscale, &combined})
+        EXPECT_GT(CheckFrames(recording, *listener, modes, 300), 250);
+
+    modes.greyMode = "some";
+    first->Run("greymode some", 2s);
+    second->Run("greymode some", 2s);
+    // The grey mode reaches the frames after the command: skip what was sent before it.
+    for (CameraStreamListener* listener : {&greyscale, &combined})
+        while (listener->NextEvent(1ms))
+        {
+        }
+    for (int frame = 0; frame < 5; ++frame)
+        for (CameraStreamListener* listener : {&greyscale, &combined})
+            listener->NextFrame(1s);
+    for (CameraStreamListener* listener : {&greyscale, &combined})
+        EXPECT_GT(CheckFrames(recording, *listener, modes, 50), 40);
+
+    process->Signal(SIGINT);
+    EXPECT_EQ(ExitCodeOf(process->WaitForExit(kGenerous)), 0) << process->Error();
+}
+
+TEST(CameraReplay, TrialFilesThatCannotBeUsedAreNamedWithTheReason)
+{
+    BriselTest::TempDirectory directory;
+    auto missing = StartWith(directory.Path("missing.x2d"));
+    EXPECT_TRUE(missing->WaitForError(
+        "X2D file \"" + directory.Path("missing.x2d") + "\" cannot be used: ", kGenerous));
+    EXPECT_TRUE(
+        missing->WaitForError("No trial file gave any device: nothing is emulated.\n", kGenerous))
+        << missing->Error();
+    missing->Signal(SIGINT);
+    EXPECT_EQ(ExitCodeOf(missing->WaitForExit(kGenerous)), 0);
+
+    auto folder = StartWith(directory.Path());
+    EXPECT_TRUE(folder->WaitForError("cannot be used: ", kGenerous)) << folder->Error();
+    folder->Signal(SIGINT);
+    EXPECT_EQ(ExitCodeOf(folder->WaitForExit(kGenerous)), 0);
+}
