@@ -2,6 +2,7 @@
 
 #include "FileIO/X2DIO/X2DImport.h"
 #include "devices/FakeDeviceParameters.h"
+#include "devices/camera/FakeDeviceCameraSynth.h"
 #include "devices/camera/FakeDeviceCameraX2D.h"
 #include "devices/camera/X2DHolder.h"
 
@@ -86,6 +87,12 @@ bool VFakeDeviceManager::LoadX2D(const std::string& path)
                                            holder, camera);
     }
     return true;
+}
+
+void VFakeDeviceManager::AddSynthCamera(int cameraType, int strobeKind)
+{
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    CreateDevice<VFakeDeviceCameraSynth>(SequentialId, cameraType, strobeKind);
 }
 
 unsigned VFakeDeviceManager::GetDeviceCount()

@@ -38,6 +38,7 @@ public:
     static constexpr unsigned kPoolThreads = 16;
     // An X2D file is mapped in windows of this many MiB.
     static constexpr unsigned kX2DViewSizeMiB = 64;
+    static constexpr int kVisibleStrobe = 1;
     // How long the shut-down waits for the I/O thread to finish what it is doing with a
     // device; far beyond any command line's handling.
     static constexpr std::chrono::seconds kIoHandlerWait{10};
@@ -55,6 +56,8 @@ public:
     bool LoadX1D(const std::string& path);
     bool LoadX2D(const std::string& path);
     const std::string& GetLoadError() const { return loadError_; }
+    // One synthetic camera of camera type code `cameraType` with strobe kind `strobeKind`.
+    void AddSynthCamera(int cameraType, int strobeKind = kVisibleStrobe);
 
     // Creates one device of class `Device`, constructed as
     // Device(manager, args..., DeviceID, Port, local address, HAL address), and appends it.

@@ -166,3 +166,20 @@ TEST_F(FakeDeviceCameraTest, CameraWithoutSensorSizeRefusesToPreview)
     BriselTest::UdpTestSocket preview(TestRig::kHal, 8574);
     EXPECT_FALSE(preview.Receive(300ms)) << "no image of no size";
 }
+
+TEST_F(FakeDeviceCameraTest, SyntheticCamerasTakeTheirTypeAndStrobeFromTheirCodes)
+{
+    rig_.Manager().AddSynthCamera(20, 2);
+    rig_.Manager().AddSynthCamera(13);
+    VFakeDevice& sorrel = *rig_.Manager().GetDevice(0);
+    VFakeDevice& unknown = *rig_.Manager().GetDevice(1);
+    EXPECT_EQ(sorrel.GetDeviceID(), 1u);
+    EXPECT_EQ(sorrel.GetDescription(), "Synth: SorrelMV 1");
+    EXPECT_TRUE(Becomes(sorrel, "StrobeType", std::string("Near IR")));
+    EXPECT_TRUE(Becomes(sorrel, "PacketSize", 4096));
+    EXPECT_TRUE(Becomes(sorrel, "CentroidsX", 25));
+    EXPECT_TRUE(Becomes(sorrel, "GridType", 0));
+    EXPECT_EQ(unknown.GetDescription(), "Synth: Unknown 2");
+    EXPECT_TRUE(Becomes(unknown, "ProtocolVersion", 0));
+    EXPECT_TRUE(Becomes(unknown, "StrobeType", std::string("Visible")));
+}
