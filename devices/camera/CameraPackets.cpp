@@ -2,7 +2,6 @@
 
 #include "net/ByteOrder.h"
 
-#include <cmath>
 
 namespace CameraPackets
 {
@@ -20,12 +19,15 @@ constexpr std::uint16_t kDatagramHeaderType = 0xC009;
 constexpr std::uint16_t kFrameSettingsType = 0xE001;
 
 // Truncated toward zero and held within [low, high]; a value that is not a number (a
-// recording can hold any bit pattern) becomes 0.
+// recording can hold any bit pattern) becomes 0. Plain comparisons: this runs for every
+// item of every frame.
 std::int64_t Truncated(double value, double low, double high)
 {
-    if (std::isnan(value))
-        return 0;
-    return static_cast<std::int64_t>(std::fmin(std::fmax(value, low), high));
+    if (value >= low && value <= high)
+        return static_cast<std::int64_t>(value);
+    if (value > high)
+        return static_cast<std::int64_t>(high);
+    return value < low ? static_cast<std::int64_t>(low) : 0;
 }
 
 // Fixed point with 8 fraction bits in a signed 32-bit field.
@@ -33,6 +35,7 @@ std::uint32_t Fixed8(double value)
 {
     return static_cast<std::uint32_t>(Truncated(value * 256.0, -2147483648.0, 2147483647.0));
 }
+
 } // namespace
 
 void WriteCentroid(std::uint8_t* out, const X2DIO::Centroid& centroid)

@@ -71,9 +71,13 @@ VX2DHolder::Statistics VX2DHolder::GetStatistics()
 
 bool VX2DHolder::LoadFrame(std::uint32_t index)
 {
+    // Every camera of a frame loads the same index: all but the first find it loaded.
+    if (readyIndex_.load(std::memory_order_acquire) == static_cast<std::int64_t>(index))
+        return true;
     std::lock_guard<std::mutex> lock(mutex_);
     if (index >= frameCount_)
         return false;
+    readyIndex_.store(kNone, std::memory_order_relaxed);
     if (static_cast<std::int32_t>(index) != loadedIndex_ && pendingIndex_ != kNone)
     {
         readAhead_.WaitUntilIdle();
@@ -103,6 +107,7 @@ bool VX2DHolder::LoadFrame(std::uint32_t index)
         readAhead_.Submit([this, next, target = back_] { Read(next, *target); });
         ++statistics_.readAheads;
     }
+    readyIndex_.store(index, std::memory_order_release);
     return true;
 }
 

@@ -5,7 +5,9 @@
 // never wait for the file.
 //
 // Thread rules: LoadFrame() is thread-safe (`mutex_` guards the indices, the buffer
-// pointers and the failure report); the read-ahead thread writes only the back buffer, and
+// pointers and the failure report; `readyIndex_`, the index whose frame the front buffer
+// holds, is published after the buffer with release order, so the cameras after the first
+// of a frame take it without the lock); the read-ahead thread writes only the back buffer, and
 // the frame threads look at it only after waiting for that thread to be idle. Front() is
 // read by the frame threads after their LoadFrame() of the frame: every camera of a frame
 // loads the same index, and the next frame starts only when all have finished (lock-step),
@@ -15,6 +17,7 @@
 #include "FileIO/X2DIO/CameraInfo.h"
 #include "Utils/UtilsThreading/ThreadPoolQueued.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -88,7 +91,8 @@ private:
 
     std::shared_ptr<X2DIO::VX2DImport> reader_;
     const std::uint32_t frameCount_;
-    std::int32_t loadedIndex_ = kNone;  // guarded by mutex_
+    std::int32_t loadedIndex_ = kNone; // guarded by mutex_
+    std::atomic<std::int64_t> readyIndex_{kNone};
     std::int32_t pendingIndex_ = kNone; // guarded by mutex_
     bool failureReported_ = false;      // guarded by mutex_
     Statistics statistics_;             // guarded by mutex_
