@@ -8,7 +8,9 @@
 #include "tests/support/TempDirectory.h"
 #include "tools/halprobe/CameraStreamListener.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 using namespace std::chrono_literals;
 using BriselTest::ExpectReplayedFrame;
@@ -52,26 +54,12 @@ protected:
 
     VFakeDevice& Camera(unsigned index) { return *rig_.Manager().GetDevice(index); }
 
-    // Receives `frames` frames on each listener and checks each against the recording;
-    // returns how many of them carried the file's items.
-    int CheckFrames(std::vector<CameraStreamListener*> listeners, const ReplayModes& modes,
+    int CheckFrames(const std::vector<CameraStreamListener*>& listeners, const ReplayModes& modes,
                     int frames)
     {
-        int withData = 0;
-        for (CameraStreamListener* listener : listeners)
-            for (int received = 0; received < frames;)
-            {
-                std::optional<HalProbe::CameraFrame> frame;
-                EXPECT_TRUE(
-                    RunLoopUntil([&] { return (frame = listener->NextFrame(1ms)).has_value(); }))
-                    << "frames stopped arriving";
-                if (!frame)
-                    return withData;
-                const std::uint32_t camera = frame->stream == CameraStream::Combined ? 1 : 0;
-                withData += ExpectReplayedFrame(recording_, camera, *frame, modes) ? 1 : 0;
-                ++received;
-            }
-        return withData;
+        return BriselTest::ExpectReplayedFrames(recording_, listeners, modes, frames,
+                                                [](const std::function<bool()>& condition)
+                                                { return RunLoopUntil(condition); });
     }
 
     // Waits until both cameras produce under `modes`, then forgets what was sent before.
@@ -90,6 +78,24 @@ protected:
             while (listener->NextEvent(1ms))
             {
             }
+    }
+
+    // The first frame `wanted` picks, keeping up with the stream: every poll takes all frames
+    // that have arrived.
+    std::optional<HalProbe::CameraFrame>
+    NextFrameWhere(CameraStreamListener& listener,
+                   const std::function<bool(const HalProbe::CameraFrame&)>& wanted)
+    {
+        std::optional<HalProbe::CameraFrame> found;
+        RunLoopUntil(
+            [&]
+            {
+                while (auto received = listener.NextFrame(0ms))
+                    if (wanted(*received))
+                        return (found = std::move(received)).has_value();
+                return false;
+            });
+        return found;
     }
 
     bool Published(const ReplayModes& modes)
@@ -198,18 +204,17 @@ TEST_F(CameraReplayTest, AJumpInTheFrameNumbersIsReportedByEveryCamera)
 {
     Load(BriselTest::MakeTypedRecording({"LumeD", "SorrelMV"}, 20));
     auto first = Session(0, 6000);
+    auto second = Session(1, 8000);
     CameraStreamListener centroids(TestRig::kHal, 6000, CameraStream::Centroid);
+    CameraStreamListener combined(TestRig::kHal, 13000, CameraStream::Combined);
     hal_.Master(kProtocol1Camera, kRate);
-    std::optional<HalProbe::CameraFrame> frame;
-    ASSERT_TRUE(RunLoopUntil([&] { return (frame = centroids.NextFrame(1ms)).has_value(); }));
+    ASSERT_TRUE(NextFrameWhere(centroids, [](const auto&) { return true; }));
     testing::internal::CaptureStdout();
     hal_.Sync(100000);
-    ASSERT_TRUE(RunLoopUntil(
-        [&]
-        {
-            frame = centroids.NextFrame(1ms);
-            return frame && frame->frameNumber == 100000;
-        }));
+    const auto jumped = [](const auto& f) { return f.frameNumber == 100000; };
+    const auto frame = NextFrameWhere(centroids, jumped);
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(NextFrameWhere(combined, jumped)) << "the other camera's frame has gone out";
     std::fflush(stdout);
     const std::string log = testing::internal::GetCapturedStdout();
     const std::string jump = " frames between frame numbers " +
@@ -219,4 +224,34 @@ TEST_F(CameraReplayTest, AJumpInTheFrameNumbersIsReportedByEveryCamera)
                            std::to_string(100000 - frame->previousFrameNumber) + jump),
                   std::string::npos)
             << log;
+}
+
+// A generated track lives across frames; a frame number that goes back starts tracking
+// afresh: identifiers from the top of the range again, every track of age 1.
+TEST_F(CameraReplayTest, GeneratedTracksStartAfreshWhenTheFrameNumberGoesBack)
+{
+    Load(BriselTest::MakeTypedRecording({"LumeD", "SorrelMV"}, 20));
+    auto first = Session(0, 6000);
+    CameraStreamListener centroids(TestRig::kHal, 6000, CameraStream::Centroid);
+    Camera(0).SetParameter("Tracking", std::string("Generate"));
+    hal_.Master(kProtocol1Camera, kRate);
+    auto frame = NextFrameWhere(centroids, [](const auto& f)
+                                { return f.frameNumber > 5 && !f.tracks.empty(); });
+    ASSERT_TRUE(frame);
+    EXPECT_GT(frame->tracks[0].trackId, 0x8000000000000001ULL) << "identifiers went on counting";
+
+    hal_.Sync(3);
+    frame = NextFrameWhere(centroids, [](const auto& f)
+                           { return f.frameNumber == 3 && f.previousFrameNumber > 3; });
+    ASSERT_TRUE(frame) << "the frame of the jump";
+    EXPECT_TRUE(frame->tracks.empty());
+    frame = NextFrameWhere(centroids, [](const auto&) { return true; });
+    ASSERT_TRUE(frame);
+    ASSERT_EQ(frame->frameNumber, 4u);
+    ASSERT_FALSE(frame->tracks.empty());
+    for (std::size_t i = 0; i < frame->tracks.size(); ++i)
+    {
+        EXPECT_EQ(frame->tracks[i].trackId, 0x8000000000000000ULL + i);
+        EXPECT_EQ(frame->tracks[i].value, 1) << "age";
+    }
 }

@@ -224,8 +224,7 @@ bool ExpectReplayedFrame(const VX2DRecording& recording, std::uint32_t camera,
 {
     const auto count = static_cast<std::uint32_t>(recording.frames.size());
     const std::uint32_t current = frame.frameNumber, previous = frame.previousFrameNumber;
-    const bool hasNewData =
-        count > 0 && current > previous && current % count > previous % count;
+    const bool hasNewData = count > 0 && current > previous && current % count > previous % count;
     const X2DIO::VX2DCameraFrame* written =
         hasNewData ? &recording.frames[current % count].cameras[camera] : nullptr;
     SCOPED_TRACE("frame " + std::to_string(current) + " after " + std::to_string(previous));
@@ -242,5 +241,29 @@ bool ExpectReplayedFrame(const VX2DRecording& recording, std::uint32_t camera,
         break;
     }
     return written != nullptr;
+}
+int ExpectReplayedFrames(const VX2DRecording& recording,
+                         const std::vector<HalProbe::CameraStreamListener*>& listeners,
+                         const ReplayModes& modes, int frames, const WaitUntil& waitUntil)
+{
+    int withData = 0;
+    std::vector<int> received(listeners.size(), 0);
+    const bool complete = waitUntil(
+        [&]
+        {
+            for (std::size_t i = 0; i < listeners.size(); ++i)
+                for (; received[i] < frames; ++received[i])
+                {
+                    const auto frame = listeners[i]->NextFrame(std::chrono::milliseconds(0));
+                    if (!frame)
+                        break;
+                    const std::uint32_t camera = frame->stream == CameraStream::Combined ? 1 : 0;
+                    withData += ExpectReplayedFrame(recording, camera, *frame, modes) ? 1 : 0;
+                }
+            return std::all_of(received.begin(), received.end(),
+                               [&](int count) { return count >= frames; });
+        });
+    EXPECT_TRUE(complete) << "frames stopped arriving";
+    return withData;
 }
 } // namespace BriselTest

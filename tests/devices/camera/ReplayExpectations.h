@@ -5,8 +5,10 @@
 
 #include "tests/FileIO/X2DIO/X2DTestFiles.h"
 #include "tools/halprobe/CameraFrame.h"
+#include "tools/halprobe/CameraStreamListener.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace BriselTest
@@ -31,4 +33,14 @@ VX2DRecording MakeTypedRecording(const std::vector<std::string>& types, std::uin
 // and received).
 bool ExpectReplayedFrame(const VX2DRecording& recording, std::uint32_t camera,
                          const HalProbe::CameraFrame& frame, const ReplayModes& modes);
+
+// Waits until the condition holds, polling it; false when it never did.
+using WaitUntil = std::function<bool(const std::function<bool()>& condition)>;
+
+// Receives `frames` frames on each listener (camera 0 of the recording sends the protocol-1
+// streams, camera 1 the combined one) and checks each; returns how many carried the file's
+// items. The listeners are read in turn, so none falls behind its stream.
+int ExpectReplayedFrames(const VX2DRecording& recording,
+                         const std::vector<HalProbe::CameraStreamListener*>& listeners,
+                         const ReplayModes& modes, int frames, const WaitUntil& waitUntil);
 } // namespace BriselTest
