@@ -61,7 +61,7 @@ std::unique_ptr<HalProbe::CommandSession> Session(std::uint16_t port)
 
 bool WaitUntil(const std::function<bool()>& condition)
 {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    const auto deadline = std::chrono::steady_clock::now() + kGenerous;
     while (!condition())
     {
         if (std::chrono::steady_clock::now() > deadline)
