@@ -67,7 +67,7 @@ protected:
     {
         return BriselTest::ExpectReplayedFrames(recording_, listeners, modes, frames,
                                                 [](const std::function<bool()>& condition)
-                                                { return RunLoopUntil(condition); });
+                                                { return RunLoopUntil(condition, 60s); });
     }
 
     // Waits until both cameras produce under `modes`, then forgets what was sent before.
