@@ -26,6 +26,8 @@ namespace
 constexpr std::uint32_t kProtocol1Camera = 0x3000000; // camera 0 of the recording
 constexpr std::uint32_t kProtocol2Camera = 0x2FFFFFF; // camera 1
 constexpr double kRate = 500.0;
+// What a wait may take on a loaded machine under a sanitizer; it only matters on failure.
+constexpr std::chrono::seconds kSlowBuild{60};
 
 class CameraReplayTest : public BriselTest::DeviceTest
 {
@@ -67,7 +69,7 @@ protected:
     {
         return BriselTest::ExpectReplayedFrames(recording_, listeners, modes, frames,
                                                 [](const std::function<bool()>& condition)
-                                                { return RunLoopUntil(condition, 60s); });
+                                                { return RunLoopUntil(condition, kSlowBuild); });
     }
 
     // Waits until both cameras produce under `modes`, then forgets what was sent before.
@@ -79,7 +81,7 @@ protected:
             Camera(i).SetParameter("GreyMode", modes.greyMode);
             Camera(i).SetParameter("CoordMode", modes.coordMode);
         }
-        ASSERT_TRUE(RunLoopUntil([&] { return Published(modes); }));
+        ASSERT_TRUE(RunLoopUntil([&] { return Published(modes); }, kSlowBuild));
         // Two frame periods: frames begun under the old settings have gone out.
         RunLoopUntil([] { return false; }, 10ms);
         for (CameraStreamListener* listener : listeners)
@@ -102,7 +104,8 @@ protected:
                     if (wanted(*received))
                         return (found = std::move(received)).has_value();
                 return false;
-            });
+            },
+            kSlowBuild);
         return found;
     }
 
@@ -171,8 +174,8 @@ TEST_F(CameraReplayTest, FilesThatCannotFeedTheCamerasLeaveTheRigRunning)
     for (int frame = 0; frame < 100; ++frame)
     {
         std::optional<HalProbe::CameraFrame> received;
-        ASSERT_TRUE(
-            RunLoopUntil([&] { return (received = centroids_.NextFrame(1ms)).has_value(); }));
+        ASSERT_TRUE(RunLoopUntil([&] { return (received = centroids_.NextFrame(1ms)).has_value(); },
+                                 kSlowBuild));
         withData += received->ItemCount() > 0 ? 1 : 0;
     }
     const std::string reported = testing::internal::GetCapturedStderr();
