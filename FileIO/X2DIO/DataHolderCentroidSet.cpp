@@ -122,7 +122,81 @@ void VDataHolderCentroidSet::WriteItem(VByteWriter& writer, std::uint32_t index)
 bool VDataHolderCentroidSet::ReadTargetItem(VBoundedReader& reader,
                                             const VDataFormatInfo& fileFormat, CentroidSet& target)
 {
+    if (!layout_.known)
+        LearnLayout(fileFormat);
+    if (layout_.usable && ReadFixedItem(reader, target))
+        return true;
     return AppendItem(reader, fileFormat, target, Centroid(), ReadCentroidField);
+}
+
+void VDataHolderCentroidSet::Reset()
+{
+    VResultDataHolder::Reset();
+    layout_.known = false;
+}
+
+// Usable when every field takes a fixed number of bytes that the field list states, the
+// values are at most 8 bytes with a scale, and an item takes at least one byte; any other
+// list is read field by field.
+void VDataHolderCentroidSet::LearnLayout(const VDataFormatInfo& fileFormat)
+{
+    layout_ = VFixedLayout();
+    layout_.known = true;
+    std::uint64_t offset = 0;
+    for (const VFieldDescriptor& field : fileFormat.fields)
+    {
+        const bool isValue = field.key >= kXKey && field.key <= kQualityKey;
+        float scale = 0.0f;
+        if (isValue &&
+            (field.size < 0 || field.size > 8 || !ValueCodec::LoadFloat(field.extra, scale)))
+            return;
+        const std::uint64_t size = field.key == kPaddingKey ? PaddingBytes(field)
+                                   : field.size < 0         ? 0
+                                                            : std::uint64_t(field.size);
+        if (field.key != kPaddingKey && field.size < 0)
+            return;
+        if (isValue)
+            layout_.fields.push_back(
+                {field.key, std::uint32_t(offset), std::uint32_t(size), double(scale)});
+        offset += size;
+        if (offset > 0xFFFF)
+            return;
+    }
+    layout_.itemSize = std::uint32_t(offset);
+    layout_.usable = offset > 0;
+}
+
+// One item straight from the mapped bytes; false, with nothing read, when its bytes are not
+// in one mapped window within the limit (the field-by-field path then reads or refuses it).
+bool VDataHolderCentroidSet::ReadFixedItem(VBoundedReader& reader, CentroidSet& target)
+{
+    const std::uint8_t* bytes = reader.ReadInPlace(layout_.itemSize);
+    if (bytes == nullptr)
+        return false;
+    Centroid centroid;
+    for (const VFixedField& field : layout_.fields)
+    {
+        std::uint64_t raw = 0;
+        for (std::uint32_t i = field.size; i-- > 0;)
+            raw = raw << 8 | bytes[field.offset + i];
+        const double value = double(raw) * field.scale;
+        switch (field.key)
+        {
+        case kXKey:
+            centroid.x = value;
+            break;
+        case kYKey:
+            centroid.y = value;
+            break;
+        case kRadiusKey:
+            centroid.radius = value;
+            break;
+        default:
+            centroid.quality = float(value);
+        }
+    }
+    target.centroids.push_back(centroid);
+    return true;
 }
 
 bool VDataHolderCentroidSet::SkipItemField(VBoundedReader& reader,

@@ -2,7 +2,9 @@
 // The data holder of centroid items (format 0xDFAA). Positions, radius and quality are stored
 // as fixed-point fields: a field of S bytes holds an unsigned integer that is multiplied by the
 // scale kept as a float in the field descriptor's extra data. A padding field says in its extra
-// data how many bits it takes; its size is not used.
+// data how many bits it takes; its size is not used. A block whose fields all have a fixed
+// size (what writers write) is decoded item by item from the mapped bytes in one read each,
+// by a layout worked out from the block's field list once per camera record.
 //
 // Thread rules: thread-bound to the reader or writer it is registered with.
 
@@ -29,10 +31,33 @@ public:
     explicit VDataHolderCentroidSet(VDataFormatInfo format = MakeFormat(1, 1));
 
     void WriteItem(VByteWriter& writer, std::uint32_t index) const override;
+    void Reset() override;
 
 protected:
     bool ReadTargetItem(VBoundedReader& reader, const VDataFormatInfo& fileFormat,
                         CentroidSet& target) override;
     bool SkipItemField(VBoundedReader& reader, const VFieldDescriptor& field) const override;
+
+private:
+    // Where each value of a fixed-size item lies and how it is scaled.
+    struct VFixedField
+    {
+        std::int16_t key;
+        std::uint32_t offset;
+        std::uint32_t size;
+        double scale;
+    };
+    struct VFixedLayout
+    {
+        bool known = false;
+        bool usable = false;
+        std::uint32_t itemSize = 0;
+        std::vector<VFixedField> fields;
+    };
+
+    void LearnLayout(const VDataFormatInfo& fileFormat);
+    bool ReadFixedItem(VBoundedReader& reader, CentroidSet& target);
+
+    VFixedLayout layout_;
 };
 } // namespace X2DIO
