@@ -1,6 +1,11 @@
 #include "devices/CommandText.h"
 
 #include <boost/algorithm/string/trim.hpp>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 namespace CommandText
@@ -24,7 +29,7 @@ bool ConsumePrefix(const std::string& line, const std::string& keyword, std::str
     return true;
 }
 
-std::vector<std::string> Tokens(const std::string& text)
+std::vector<std::string> Tokens(const std::string& text, const char* separators)
 {
     std::vector<std::string> tokens;
     std::string token;
@@ -37,7 +42,7 @@ std::vector<std::string> Tokens(const std::string& text)
             quoted = !quoted;
             inToken = true;
         }
-        else if (c == ' ' && !quoted)
+        else if (!quoted && std::strchr(separators, c) != nullptr)
         {
             if (inToken)
                 tokens.push_back(token);
@@ -53,5 +58,17 @@ std::vector<std::string> Tokens(const std::string& text)
     if (inToken)
         tokens.push_back(token);
     return tokens;
+}
+std::optional<int> DecimalInt(const std::string& word)
+{
+    if (word.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(word.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX ||
+        std::isspace(static_cast<unsigned char>(word[0])))
+        return std::nullopt;
+    return static_cast<int>(value);
 }
 } // namespace CommandText

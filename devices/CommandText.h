@@ -1,6 +1,7 @@
 #pragma once
 // Reading the arguments of command-session lines, the same way for every device. Reentrant.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,11 @@ std::string TrimLineSpace(const std::string& text);
 // True, with the rest of the line in `rest`, when `line` starts with `keyword`.
 bool ConsumePrefix(const std::string& line, const std::string& keyword, std::string& rest);
 
-// The words of `text`, split at blanks; a double quote starts or ends a group of words
-// that form one token (the quotes themselves are dropped).
-std::vector<std::string> Tokens(const std::string& text);
+// The words of `text`, split at any of `separators` (blanks by default); a double quote
+// starts or ends a group of words that form one token (the quotes themselves are dropped).
+std::vector<std::string> Tokens(const std::string& text, const char* separators = " ");
+
+// A decimal integer word (optional sign), or nothing for any other word, including a
+// number outside the range of int.
+std::optional<int> DecimalInt(const std::string& word);
 } // namespace CommandText

@@ -577,3 +577,23 @@ void VFakeDevice::SendSyncStatusLocked()
         StatusPackets::EncodeSyncStatus(GetSessionTag(), deviceId_, flags);
     dataSocket_.Send(packet.data(), packet.size());
 }
+
+void VFakeDevice::ReportSkippedFrames() const
+{
+    const std::int32_t current = GetCurrentFrame(), previous = GetPreviousFrame();
+    const std::uint32_t step =
+        static_cast<std::uint32_t>(current) - static_cast<std::uint32_t>(previous);
+    if (step != 1)
+        std::printf("Device %d skipped %d frames between frame numbers %d and %d\n",
+                    static_cast<int>(deviceId_), static_cast<int>(step), previous, current);
+}
+
+void VFakeDevice::SendDeviceRecord(std::uint8_t* record, std::size_t length)
+{
+    std::lock_guard<std::mutex> lock(deviceLock_);
+    if (!dataSocket_.IsOpen() || length < 12)
+        return;
+    ByteOrder::StoreLittleEndian16(record + 6, GetSessionTag());
+    ByteOrder::StoreLittleEndian32(record + 8, deviceId_);
+    dataSocket_.Send(record, length);
+}

@@ -98,6 +98,7 @@ public:
     bool GetParameter(const std::string& name, std::string& value) const;
     // Main thread only.
     IParamList& GetParamList() { return *paramList_; }
+    const IParamList& GetParamList() const { return *paramList_; }
 
     bool IsConnected() const { return connected_.load(); }
     bool IsEnabled() const { return enabled_.load(); }
@@ -135,6 +136,12 @@ protected:
     // Called on the main thread after every committed change of a parameter's value, once
     // the base's own view of it is current.
     virtual void OnParameterCommitted(const IParam& /*param*/) {}
+    // Prints "Device %d skipped %d frames between frame numbers %d and %d" when the frame
+    // being produced does not follow the one produced before it. Frame path.
+    void ReportSkippedFrames() const;
+    // Sends a device record on the data socket with the session tag and DeviceID filled in
+    // at offsets 6 and 8; nothing while no "notify" has opened the socket. Thread-safe.
+    void SendDeviceRecord(std::uint8_t* record, std::size_t length);
     // Held by device classes while they use the data socket.
     std::mutex& GetDeviceLock() { return deviceLock_; }
     VDataOutSocket& GetDataSocket() { return dataSocket_; }

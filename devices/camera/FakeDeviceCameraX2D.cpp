@@ -5,7 +5,6 @@
 #include "devices/camera/FakeSourceX2D.h"
 #include "devices/camera/X2DHolder.h"
 
-#include <cstdio>
 
 VDefinitionRegistry& VFakeDeviceCameraX2D::Definitions()
 {
@@ -88,7 +87,7 @@ void VFakeDeviceCameraX2D::ProduceFrame()
 {
     const std::int32_t current = GetCurrentFrame();
     const std::int32_t previous = GetPreviousFrame();
-    ReportSkippedFrames(current, previous);
+    ReportSkippedFrames();
     if (!IsEnabled() || !IsSystemEnabled() || IsPreview())
         return;
     const std::shared_ptr<const VCameraSettings> settings = GetSettings();
@@ -107,15 +106,4 @@ void VFakeDeviceCameraX2D::ProduceFrame()
     }
     if (sources.greyscale && settings->supportsGreyscale)
         sources.greyscale->Produce(c, p, bytesSent);
-}
-
-void VFakeDeviceCameraX2D::ReportSkippedFrames(std::int32_t currentFrame,
-                                               std::int32_t previousFrame) const
-{
-    const std::uint32_t step =
-        static_cast<std::uint32_t>(currentFrame) - static_cast<std::uint32_t>(previousFrame);
-    if (step != 1)
-        std::printf("Device %d skipped %d frames between frame numbers %d and %d\n",
-                    static_cast<int>(GetDeviceID()), static_cast<int>(step), previousFrame,
-                    currentFrame);
 }

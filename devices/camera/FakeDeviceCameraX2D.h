@@ -46,7 +46,6 @@ private:
     };
 
     Sources CurrentSources();
-    void ReportSkippedFrames(std::int32_t currentFrame, std::int32_t previousFrame) const;
 
     const std::shared_ptr<VX2DHolder> holder_;
     const std::uint32_t cameraIndex_;
