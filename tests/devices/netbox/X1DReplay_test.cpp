@@ -2,6 +2,7 @@
 // what a holder keeps of a file, and the samples a box sends for each frame.
 
 #include "../../FileIO/X1DTestFiles.h"
+#include "AllocationCount.h"
 
 #include "FileIO/IndexTable.h"
 #include "FileIO/X1DImport.h"
@@ -278,6 +279,22 @@ TEST_F(X1DReplayTest, FramesReplayInALoopReadingEachStoredFrameOnce)
 
     EXPECT_THAT(samples.Extract(3002, 1, {0}), ElementsAre(20)) << "3002 mod 3";
     EXPECT_EQ(samples.GetFramesLoaded(), 10u) << "a jump loads both frames";
+}
+
+TEST_F(X1DReplayTest, SteadyReplayAllocatesNothing)
+{
+    SetDevices({{1, 2, 3}});
+    AddFrame({ChannelMajor(3, 8, 0, 1)});
+    AddFrame({ChannelMajor(3, 8, 5, 1)});
+    AddFrame({std::nullopt});
+    VX1DSamples samples(Load(), 0);
+    const std::vector<std::uint32_t> enabled = {0, 1, 2, 7};
+    for (std::uint32_t frame = 0; frame < 3; ++frame)
+        samples.Extract(frame, 6, enabled);
+    const std::uint64_t before = AllocationCount();
+    for (std::uint32_t frame = 3; frame < 30; ++frame)
+        samples.Extract(frame, 6, enabled);
+    EXPECT_EQ(AllocationCount(), before);
 }
 
 TEST_F(X1DReplayTest, FrameWithoutABlockRepeatsTheFramePlayedBeforeIt)
