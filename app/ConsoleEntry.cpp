@@ -5,6 +5,8 @@
 #include "app/ConsoleControl.h"
 #include "devices/FakeDeviceManager.h"
 #include "devices/camera/FakeDeviceCameraX2D.h"
+#include "devices/netbox/FakeDeviceNetX1D.h"
+#include "devices/netbox/FakeDeviceNetX2D.h"
 #include "net/AsioPostalService.h"
 #include "net/NetAddress.h"
 #include "params/ParamObjectTypes.h"
@@ -37,8 +39,18 @@ struct Options
 class DefinitionRegistries
 {
 public:
-    DefinitionRegistries() { VFakeDeviceCameraX2D::Definitions().Get(); }
-    ~DefinitionRegistries() { VFakeDeviceCameraX2D::Definitions().Release(); }
+    DefinitionRegistries()
+    {
+        VFakeDeviceCameraX2D::Definitions().Get();
+        VFakeDeviceNetX1D::Definitions().Get();
+        VFakeDeviceNetX2D::Definitions().Get();
+    }
+    ~DefinitionRegistries()
+    {
+        VFakeDeviceCameraX2D::Definitions().Release();
+        VFakeDeviceNetX1D::Definitions().Release();
+        VFakeDeviceNetX2D::Definitions().Release();
+    }
 };
 
 void PrintUsage()
@@ -72,7 +84,8 @@ bool ParseAddressOption(const vul_arg<std::string>& option, const char* errorTex
 
 // A file that cannot be used does not stop the program, but the user learns why it
 // yields no device.
-void ReportUnusableFile(const char* kind, const std::string& path, const VFakeDeviceManager& manager)
+void ReportUnusableFile(const char* kind, const std::string& path,
+                        const VFakeDeviceManager& manager)
 {
     std::fprintf(stderr, "%s file \"%s\" cannot be used: %s\n", kind, path.c_str(),
                  manager.GetLoadError().c_str());

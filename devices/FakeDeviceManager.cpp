@@ -1,10 +1,15 @@
 #include "devices/FakeDeviceManager.h"
 
+#include "FileIO/X1DImport.h"
 #include "FileIO/X2DIO/X2DImport.h"
 #include "devices/FakeDeviceParameters.h"
 #include "devices/camera/FakeDeviceCameraSynth.h"
 #include "devices/camera/FakeDeviceCameraX2D.h"
 #include "devices/camera/X2DHolder.h"
+#include "devices/netbox/FakeDeviceNetSynth.h"
+#include "devices/netbox/FakeDeviceNetX1D.h"
+#include "devices/netbox/FakeDeviceNetX2D.h"
+#include "devices/netbox/X1DHolder.h"
 
 #include <boost/asio/post.hpp>
 #include <cstdio>
@@ -61,14 +66,31 @@ void VFakeDeviceManager::WaitForIoHandlers()
     reached.wait_for(kIoHandlerWait);
 }
 
-// This build replays no X1D file yet: every one counts as a file that cannot be used.
-bool VFakeDeviceManager::LoadX1D(const std::string& /*path*/)
+// One network box per recorded device of the file, each told its row in the file.
+bool VFakeDeviceManager::LoadX1D(const std::string& path)
 {
-    loadError_ = "this version does not replay X1D files yet.";
-    return false;
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    auto reader = std::make_shared<VX1DImport>();
+    if (!reader->Open(path))
+    {
+        loadError_ = ReasonOf(reader->GetErrors(), "the file is not an X1D recording.");
+        return false;
+    }
+    if (devices_.size() + reader->GetNumberOfDevices() > kMaxDevices)
+    {
+        loadError_ = "the file names " + std::to_string(reader->GetNumberOfDevices()) +
+                     " devices, more than the " + std::to_string(kMaxDevices) +
+                     " sessions the rig can open.";
+        return false;
+    }
+    const auto holder = std::make_shared<VX1DHolder>(std::move(reader));
+    for (std::uint32_t device = 0; device < holder->GetNumberOfDevices(); ++device)
+        CreateDevice<VFakeDeviceNetX1D>(NetworkBoxId, holder, device);
+    return true;
 }
 
-// One camera per camera of the file, each with the identifier the file gives it.
+// One camera per camera of the file, each with the identifier the file gives it, then a
+// network box that sends the file's start timecode, when it has one.
 bool VFakeDeviceManager::LoadX2D(const std::string& path)
 {
     std::lock_guard<std::recursive_mutex> lock(listMutex_);
@@ -78,6 +100,8 @@ bool VFakeDeviceManager::LoadX2D(const std::string& path)
         loadError_ = ReasonOf(reader->GetErrors(), "the file is not an X2D recording.");
         return false;
     }
+    X2DIO::Timecode start;
+    const bool hasTimecode = reader->GetStartTimecode(start);
     const auto holder = std::make_shared<VX2DHolder>(std::move(reader));
     for (std::uint32_t camera = 0; camera < holder->GetCameraCount(); ++camera)
     {
@@ -86,6 +110,8 @@ bool VFakeDeviceManager::LoadX2D(const std::string& path)
         CreateDevice<VFakeDeviceCameraX2D>([identifier](std::uint32_t) { return identifier; },
                                            holder, camera);
     }
+    if (hasTimecode)
+        CreateDevice<VFakeDeviceNetX2D>(NetworkBoxId, TimecodeFromRecording(start));
     return true;
 }
 
@@ -93,6 +119,12 @@ void VFakeDeviceManager::AddSynthCamera(int cameraType, int strobeKind)
 {
     std::lock_guard<std::recursive_mutex> lock(listMutex_);
     CreateDevice<VFakeDeviceCameraSynth>(SequentialId, cameraType, strobeKind);
+}
+
+void VFakeDeviceManager::AddSynthNetworkBox()
+{
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    CreateDevice<VFakeDeviceNetSynth>(NetworkBoxId);
 }
 
 unsigned VFakeDeviceManager::GetDeviceCount()

@@ -35,6 +35,8 @@ public:
     // Gives a new device its DeviceID from its Port (its 1-based place in the list).
     using DeviceIdRule = std::function<std::uint32_t(std::uint32_t port)>;
     static constexpr std::uint32_t kNetworkBoxIdFlag = 0x02000000;
+    // Every device's command session listens on its Port + 9000, which must be a port.
+    static constexpr std::size_t kMaxDevices = 65535 - VFakeDevice::kSessionPortOffset;
     static constexpr unsigned kPoolThreads = 16;
     // An X2D file is mapped in windows of this many MiB.
     static constexpr unsigned kX2DViewSizeMiB = 64;
@@ -58,6 +60,8 @@ public:
     const std::string& GetLoadError() const { return loadError_; }
     // One synthetic camera of camera type code `cameraType` with strobe kind `strobeKind`.
     void AddSynthCamera(int cameraType, int strobeKind = kVisibleStrobe);
+    // One synthetic network box.
+    void AddSynthNetworkBox();
 
     // Creates one device of class `Device`, constructed as
     // Device(manager, args..., DeviceID, Port, local address, HAL address), and appends it.

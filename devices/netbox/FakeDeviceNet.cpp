@@ -79,6 +79,17 @@ void VFakeDeviceNet::OnParameterCommitted(const IParam& /*param*/)
     settings_.Publish(VNetBoxSettings::Read(GetParamList()));
 }
 
+void VFakeDeviceNet::FixCardType(const std::string& type)
+{
+    SetParameter(NetBoxParameters::CardTypeName(0), type);
+    SetCardTypeReadOnly(true);
+}
+
+void VFakeDeviceNet::SetCardTypeReadOnly(bool readOnly)
+{
+    GetParamList().FindParam(VStringStd(NetBoxParameters::CardTypeName(0)))->SetReadOnly(readOnly);
+}
+
 // ---- reset and rates ---------------------------------------------------------------------
 
 void VFakeDeviceNet::OnConnected()
@@ -89,6 +100,11 @@ void VFakeDeviceNet::OnConnected()
     SetInCapture(0, false);
     ApplyRate(0, kDefaultRate, kDefaultPrescaler, kDefaultDivisor);
     SetClockOut(kDefaultRate, kDefaultPrescaler, kDefaultDivisor);
+}
+
+void VFakeDeviceNet::OnDisconnected()
+{
+    SetSource(nullptr);
 }
 
 // Channels 0 … count-1 are enabled; those above keep their state.
@@ -324,9 +340,26 @@ void VFakeDeviceNet::ProduceFrame()
     StepCaptureCountdown(*settings);
 }
 
-void VFakeDeviceNet::ProduceSourceFrame(std::int32_t /*currentFrame*/,
-                                        std::int32_t /*previousFrame*/)
+void VFakeDeviceNet::ProduceSourceFrame(std::int32_t currentFrame, std::int32_t previousFrame)
 {
+    std::shared_ptr<VFakeSource> source;
+    {
+        std::lock_guard<std::mutex> lock(sourceLock_);
+        source = source_;
+    }
+    if (!source)
+        return;
+    std::uint32_t bytesSent = 0;
+    source->Produce(static_cast<std::uint32_t>(currentFrame),
+                    static_cast<std::uint32_t>(previousFrame), bytesSent);
+}
+
+// The old source is destroyed outside the lock, so a frame never waits for its socket to
+// close.
+void VFakeDeviceNet::SetSource(std::shared_ptr<VFakeSource> source)
+{
+    std::lock_guard<std::mutex> lock(sourceLock_);
+    source_.swap(source);
 }
 
 // After a channel change, capture (when active) is dropped on the change's first frame and

@@ -8,11 +8,14 @@
 // Thread rules: as for every device. HandleDeviceCommand() runs on the I/O thread, the frame
 // tick on the frame thread and the reset on the main thread; the state they share
 // (`configState_`, `clockOutSet_`, `clockOutFollows_`, `startCountdown_`) is atomic, and
-// parameter changes go to the main thread (SetParameter); `inCaptureLock_` keeps the writes of
-// slot 0's "In Capture" from the two threads in the order they were asked for. The frame path
-// reads no parameter: after every committed change the main thread publishes the box's
+// parameter changes go to the main thread (SetParameter). The slot-0 source is set by
+// "portset" on the I/O thread, released on the main thread and used by the frame thread:
+// `sourceLock_` guards the slot and each user works on its own reference. `inCaptureLock_` keeps
+// the writes of slot 0's "In Capture" from the two threads in the order they were asked for. The
+// frame path reads no parameter: after every committed change the main thread publishes the box's
 // settings whole (GetNetSettings(), thread-safe).
 
+#include "devices/FakeSource.h"
 #include "devices/Snapshot.h"
 #include "devices/netbox/FakeDeviceGPO.h"
 #include "devices/netbox/NetBoxSettings.h"
@@ -41,7 +44,8 @@ public:
 
     // The reset.
     void OnConnected() override;
-    void OnDisconnected() override {}
+    // Releases the slot-0 source: no data leaves the box until the next "portset".
+    void OnDisconnected() override;
     void HandleDeviceBroadcast(const std::uint8_t* data, std::size_t length) override;
     void HandleDeviceCommand(const std::string& command, std::string& reply) override;
     // The frame tick.
@@ -52,8 +56,13 @@ public:
     static int ChannelsForRate(double rate);
 
 protected:
-    // The slot-0 source's frame; nothing in the base.
+    // The frame of the slot-0 source, when there is one.
     virtual void ProduceSourceFrame(std::int32_t currentFrame, std::int32_t previousFrame);
+    // Sets control card 0's type and fixes it against changes. Main thread.
+    void FixCardType(const std::string& type);
+    void SetCardTypeReadOnly(bool readOnly);
+    // Replaces the slot-0 source (none releases it). Thread-safe.
+    void SetSource(std::shared_ptr<VFakeSource> source);
     // The information text's lines after the common ones (timecode and genlock sources).
     virtual std::string GetExtraInformation() const { return ""; }
     // The value of the information text's "Slot1" line.
@@ -80,6 +89,8 @@ private:
     std::atomic<bool> clockOutFollows_{false};
     std::atomic<int> startCountdown_{0};
     VSnapshot<VNetBoxSettings> settings_;
+    std::mutex sourceLock_;
+    std::shared_ptr<VFakeSource> source_; // guarded by sourceLock_
     std::mutex inCaptureLock_;
     bool inCaptureRequested_ = false; // guarded by inCaptureLock_
 };

@@ -29,15 +29,9 @@ void VFakeDeviceNetSynth::OnConnected()
 
 void VFakeDeviceNetSynth::OnDisconnected()
 {
+    VFakeDeviceNet::OnDisconnected();
     SetCardTypeReadOnly(false);
 }
 
 // The test-signal sources are not part of this version: the box sends no analogue data.
-void VFakeDeviceNetSynth::OnPortSet(std::uint16_t /*port*/)
-{
-}
-
-void VFakeDeviceNetSynth::SetCardTypeReadOnly(bool readOnly)
-{
-    GetParamList().FindParam(VStringStd(NetBoxParameters::CardTypeName(0)))->SetReadOnly(readOnly);
-}
+void VFakeDeviceNetSynth::OnPortSet(std::uint16_t /*port*/) {}

@@ -27,7 +27,4 @@ public:
 
 protected:
     std::string GetSlotInformation() const override { return Text("Card0Type"); }
-
-private:
-    void SetCardTypeReadOnly(bool readOnly);
 };
