@@ -18,6 +18,8 @@ public:
     std::optional<DataRecord> Receive(Clock::duration timeout);
 
     const sockaddr_in& LocalEndpoint() const { return socket_.LocalEndpoint(); }
+    // For waiting on several listeners at once.
+    int Descriptor() const { return socket_.Descriptor(); }
 
 private:
     UdpSocket socket_;

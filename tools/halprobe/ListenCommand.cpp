@@ -1,5 +1,7 @@
 #include "tools/halprobe/ListenCommand.h"
 
+#include "tools/halprobe/BoxRecordText.h"
+#include "tools/halprobe/BoxStatistics.h"
 #include "tools/halprobe/CameraFrameText.h"
 #include "tools/halprobe/DataPortMonitor.h"
 #include "tools/halprobe/RecordText.h"
@@ -15,21 +17,29 @@ namespace HalProbe
 const char* const kListenUsage =
     "Usage: halprobe listen --hal IP --port PORT [--seconds SECONDS] [--show-frame ID|any]\n"
     "Listens on UDP IP:PORT, the HAL data port given to a device with \"notify\" and\n"
-    "\"portset\", which carries its records and a protocol-1 camera's centroid stream, and\n"
-    "on PORT + 1000 and PORT + 5000, where cameras send their protocol-1 greyscale stream\n"
-    "and protocol-2 combined stream (a stream port that cannot be bound is left out with a\n"
-    "note). Prints, with its arrival time in seconds since the start, each record that is\n"
-    "not camera data and each camera stream fault; every second, per camera and stream,\n"
-    "the frames, items and datagrams per second; at the end the totals.\n"
+    "\"portset\", which carries its status and GPI records, a protocol-1 camera's centroid\n"
+    "stream and a network box's analogue data; on PORT + 1000 and PORT + 5000, where\n"
+    "cameras send their protocol-1 greyscale stream and protocol-2 combined stream; and on\n"
+    "PORT + 2000, where a network box sends its timecode records (a port that cannot be\n"
+    "bound is left out with a note). Prints, with its arrival time in seconds since the\n"
+    "start, each record other than camera, analogue and timecode data (GPI changes among\n"
+    "them) and each camera or analogue stream fault; every second, per camera and stream,\n"
+    "the frames, items and datagrams per second, and per network box the analogue frames\n"
+    "per second, the samples per second of each enabled channel, the channel count and the\n"
+    "latest timecode (HH:MM:SS:FF and rate code); at the end the totals.\n"
     "  --seconds SECONDS     stop after SECONDS; without it, run until interrupted (Ctrl-C)\n"
-    "  --show-frame ID|any   print the first whole frame of camera ID (decimal or 0x\n"
-    "                        hexadecimal), or of any camera, in full: one item per line\n";
+    "  --show-frame ID|any   print in full the first whole frame of camera ID (decimal or\n"
+    "                        0x hexadecimal), or of any camera, one item per line; and of\n"
+    "                        box ID, or of any box, the first analogue frame (its record\n"
+    "                        and the first values of each channel) and the first timecode\n"
+    "                        record\n";
 
 namespace
 {
 constexpr auto kReportInterval = std::chrono::seconds(1);
 // How long a signal may wait to be noticed.
 constexpr auto kStopCheckInterval = std::chrono::milliseconds(200);
+constexpr std::size_t kShownSamples = 8;
 
 // Which frame to print in full: none, the first of any camera, or the first of one.
 struct FrameChoice
@@ -37,9 +47,13 @@ struct FrameChoice
     bool wanted = false;
     std::optional<std::uint32_t> deviceId;
 
-    bool Matches(const CameraFrame& frame) const
+    // True for the first match only.
+    bool Take(std::uint32_t sender)
     {
-        return wanted && (!deviceId || *deviceId == frame.deviceId);
+        if (!wanted || (deviceId && *deviceId != sender))
+            return false;
+        wanted = false;
+        return true;
     }
 };
 
@@ -60,7 +74,10 @@ Clock::time_point EndOf(Clock::time_point start, Clock::duration limit)
 class Listening
 {
 public:
-    Listening(DataPortMonitor& monitor, FrameChoice show) : monitor_(monitor), show_(show) {}
+    Listening(DataPortMonitor& monitor, FrameChoice show)
+        : monitor_(monitor), showCamera_(show), showAnalogue_(show), showTimecode_(show)
+    {
+    }
 
     void Run(Clock::duration limit, const StopSignals& stop)
     {
@@ -69,7 +86,7 @@ public:
         {
             if (now >= lastReport_ + kReportInterval)
                 Report(now);
-            else if (std::optional<StreamEvent> event = monitor_.Next(
+            else if (std::optional<MonitorEvent> event = monitor_.Next(
                          std::min({end, lastReport_ + kReportInterval, now + kStopCheckInterval})))
                 std::visit([this](const auto& happened) { Handle(happened); }, *event);
         }
@@ -83,7 +100,30 @@ private:
                     text.c_str());
     }
 
-    void Handle(const DataRecord& record) const { Print(record.arrival, DataRecordText(record)); }
+    void Handle(const DataRecord& record)
+    {
+        const auto* timecode = std::get_if<TimecodeRecord>(&record.body);
+        if (!timecode)
+            return Print(record.arrival, DataRecordText(record));
+        boxes_.AddTimecode(*timecode);
+        if (showTimecode_.Take(timecode->deviceId))
+            Print(record.arrival, TimecodeRecordText(*timecode));
+    }
+
+    void Handle(const AnalogueFault& fault)
+    {
+        boxes_.AddFault(fault);
+        Print(fault.arrival, "fault: " + AnalogueFaultText(fault));
+    }
+
+    void Handle(const AnalogueFrame& frame)
+    {
+        boxes_.AddFrame(frame);
+        if (!showAnalogue_.Take(frame.record.deviceId))
+            return;
+        for (const std::string& line : AnalogueFrameLines(frame, kShownSamples))
+            std::printf("%s\n", line.c_str());
+    }
 
     void Handle(const StreamFault& fault)
     {
@@ -94,11 +134,17 @@ private:
     void Handle(const CameraFrame& frame)
     {
         statistics_.AddFrame(frame);
-        if (!show_.Matches(frame))
+        if (!showCamera_.Take(frame.deviceId))
             return;
-        show_.wanted = false;
         for (const std::string& line : CameraFrameLines(frame))
             std::printf("%s\n", line.c_str());
+    }
+
+    // A fault found at the end is reported as of now.
+    template <typename Event> void HandleLate(Event& event)
+    {
+        event.arrival = Clock::now();
+        Handle(event);
     }
 
     void Report(Clock::time_point now)
@@ -106,26 +152,30 @@ private:
         const double seconds = std::chrono::duration<double>(now - lastReport_).count();
         for (const std::string& line : statistics_.TakeRateLines(seconds))
             Print(now, line);
+        for (const std::string& line : boxes_.TakeRateLines(seconds))
+            Print(now, line);
         lastReport_ = now;
     }
 
     void Finish()
     {
-        for (StreamFault& fault : monitor_.FlushIncomplete())
-        {
-            fault.arrival = Clock::now();
-            Handle(fault);
-        }
-        if (statistics_.Empty())
+        for (MonitorEvent& fault : monitor_.FlushIncomplete())
+            std::visit([this](auto& happened) { HandleLate(happened); }, fault);
+        if (statistics_.Empty() && boxes_.Empty())
             return;
         Print(Clock::now(), "totals:");
         for (const std::string& line : statistics_.TotalLines())
             std::printf("  %s\n", line.c_str());
+        for (const std::string& line : boxes_.TotalLines())
+            std::printf("  %s\n", line.c_str());
     }
 
     DataPortMonitor& monitor_;
-    FrameChoice show_;
+    FrameChoice showCamera_;
+    FrameChoice showAnalogue_;
+    FrameChoice showTimecode_;
     StreamStatistics statistics_;
+    BoxStatistics boxes_;
     const Clock::time_point start_ = Clock::now();
     Clock::time_point lastReport_ = start_;
 };
@@ -137,6 +187,9 @@ void PrintEndpoints(const DataPortMonitor& monitor)
     for (auto listener = listeners.begin() + 1; listener != listeners.end(); ++listener)
         std::printf("listening for the %s on %s\n", CameraStreamName((*listener)->Stream()),
                     EndpointText((*listener)->LocalEndpoint()).c_str());
+    if (const DataPortListener* timecode = monitor.TimecodeListener())
+        std::printf("listening for timecode on %s\n",
+                    EndpointText(timecode->LocalEndpoint()).c_str());
     for (const std::string& note : monitor.Unavailable())
         std::fprintf(stderr, "halprobe: %s\n", note.c_str());
 }

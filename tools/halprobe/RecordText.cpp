@@ -1,5 +1,6 @@
 #include "tools/halprobe/RecordText.h"
 
+#include "tools/halprobe/BoxRecordText.h"
 #include "tools/halprobe/SocketAddress.h"
 #include "tools/halprobe/TextFormat.h"
 
@@ -30,13 +31,44 @@ std::string BodyText(const SyncStatus& status)
                   status.IsMaster() ? ", master" : "");
 }
 
+std::string BodyText(const GpiRecord& record)
+{
+    return " GPI: " + GpiText(record);
+}
+
+std::string BodyText(const TimecodeStatus& status)
+{
+    return " timecode status: " + TimecodeStatusText(status);
+}
+
+std::string BodyText(const TimecodeRecord& record)
+{
+    return ": " + TimecodeRecordText(record);
+}
+
+std::string BodyText(const AnalogueFrameRecord& record)
+{
+    return Format(" analogue frame: slot %u, frame %u (previous %u), total %u, %u samples x %u "
+                  "channels (mask 0x%016llX), %u bytes",
+                  record.slot, record.frameNumber, record.previousFrameNumber, record.runningTotal,
+                  record.samplesPerChannel, record.channelCount,
+                  static_cast<unsigned long long>(record.channelMask), record.sampleBytes);
+}
+
 std::string BodyText(const DataRecord& record)
 {
-    if (const auto* information = std::get_if<PortInformation>(&record.body))
-        return BodyText(*information);
-    if (const auto* status = std::get_if<SyncStatus>(&record.body))
-        return BodyText(*status);
-    return ": " + HexBytes(record.bytes, kShownBytes);
+    if (std::holds_alternative<std::monostate>(record.body))
+        return ": " + (record.problem.empty() ? "" : record.problem + ": ") +
+               HexBytes(record.bytes, kShownBytes);
+    return std::visit(
+        [](const auto& body)
+        {
+            if constexpr (std::is_same_v<std::decay_t<decltype(body)>, std::monostate>)
+                return std::string();
+            else
+                return BodyText(body);
+        },
+        record.body);
 }
 } // namespace
 

@@ -216,3 +216,81 @@ TEST(HalprobeCli, ListenLeavesOutStreamPortsItCannotHave)
     EXPECT_THAT(high.error,
                 HasSubstr("halprobe: no combined stream: its port would lie above 65535\n"));
 }
+
+TEST(HalprobeCli, ListenSummarisesEachBoxAndShowsItsDataInFull)
+{
+    using namespace CameraBytes;
+    ChildProcess listen(HALPROBE_PATH, {"listen", "--hal", "127.0.0.2", "--port", "5000",
+                                        "--show-frame", "0x02000001"});
+    ASSERT_TRUE(listen.WaitForOutput("listening for timecode on 127.0.0.2:7000\n", 5s))
+        << listen.Error();
+    UdpTestSocket box("127.0.0.1");
+    box.SendTo("127.0.0.2", 5000, Writer().U16(1).U16(2).U16(3).U16(4).Get());
+    box.SendTo("127.0.0.2", 5000,
+               Writer()
+                   .U16(0xC005)
+                   .U16(44)
+                   .U16(1)
+                   .U16(0)
+                   .U32(0x02000001)
+                   .U32(12)
+                   .U32(11)
+                   .U32(4)
+                   .U16(2)
+                   .U16(2)
+                   .U32(0x9)
+                   .U32(0)
+                   .U32(8)
+                   .U32(0)
+                   .Get());
+    box.SendTo("127.0.0.2", 7000,
+               Writer()
+                   .U16(0xC003)
+                   .U16(40)
+                   .U16(2)
+                   .U16(0)
+                   .U32(0x02000001)
+                   .U32(12)
+                   .U32(11)
+                   .U32(0)
+                   .Raw({0x10, 0x00, 0x00, 0x03})
+                   .U16(0)
+                   .U16(0x1004)
+                   .U32(0)
+                   .U32(0)
+                   .Get());
+    box.SendTo("127.0.0.2", 5000,
+               Writer()
+                   .U16(4)
+                   .U16(28)
+                   .U16(1)
+                   .U16(7)
+                   .U32(0x02000001)
+                   .U32(12)
+                   .U16(0x34)
+                   .U16(4)
+                   .U64(0)
+                   .Get());
+    EXPECT_TRUE(listen.WaitForOutput("box 0x02000001 (33554433) slot 0, frame 12 (previous 11): "
+                                     "2 samples x 2 channels (0 3), total 4, 8 bytes in 1 "
+                                     "datagrams\n"
+                                     "  channel 0: 1 3\n"
+                                     "  channel 3: 2 4\n",
+                                     5s))
+        << listen.Output();
+    EXPECT_TRUE(listen.WaitForOutput("timecode 10:00:00:03 rate code 0x1000 (30 fps), box "
+                                     "0x02000001 (33554433), frame 12 (previous 11), system "
+                                     "frame 0 of 4, user value 0x00000000\n",
+                                     5s))
+        << listen.Output();
+    EXPECT_TRUE(listen.WaitForOutput("changed 0x0004 (GPI2)\n", 5s)) << listen.Output();
+    EXPECT_TRUE(listen.WaitForOutput(" analogue frames/s, ", 5s)) << listen.Output();
+    listen.Signal(SIGINT);
+    const ProgramOutcome run = Finish(listen, kExitTimeout);
+    EXPECT_EQ(run.exitCode, 0) << run.error;
+    EXPECT_THAT(run.output, HasSubstr("samples/s per channel, 2 channels, 0 faults, timecode "
+                                      "10:00:00:03 rate code 0x1000 (30 fps)\n"));
+    EXPECT_THAT(run.output, HasSubstr("  box 0x02000001 (33554433): 1 analogue frames, 2 samples "
+                                      "per channel, 0 faults in all, timecode 10:00:00:03 rate "
+                                      "code 0x1000 (30 fps)\n"));
+}
