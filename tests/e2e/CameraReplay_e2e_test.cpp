@@ -4,6 +4,7 @@
 // carries the file's items. And what the console says of trial files it cannot use.
 
 #include "tests/devices/camera/ReplayExpectations.h"
+#include "tests/e2e/EmulatorSession.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDirectory.h"
 #include "tools/halprobe/AnnouncementListener.h"
@@ -26,37 +27,13 @@ using HalProbe::CameraStreamListener;
 
 namespace
 {
-const std::string kReady = "Press Ctrl-C to quit\n\n\n";
-constexpr std::chrono::seconds kGenerous{30};
-constexpr const char* kLocal = "127.0.0.1";
-constexpr const char* kHal = "127.0.0.2";
+using BriselTest::kGenerous;
+using BriselTest::kHalAddress;
+using BriselTest::Session;
 
 std::unique_ptr<ChildProcess> StartWith(const std::string& x2d)
 {
-    auto process = std::make_unique<ChildProcess>(
-        BRISELCL_PATH, std::vector<std::string>{"-localip", kLocal, "-halip", kHal, "-x2d", x2d});
-    EXPECT_TRUE(process->WaitForOutput(kReady, kGenerous)) << process->Error();
-    return process;
-}
-
-// The listener comes up on the I/O thread after the devices: connect until it is there.
-std::unique_ptr<HalProbe::CommandSession> Session(std::uint16_t port)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    for (;;)
-    {
-        try
-        {
-            auto session = std::make_unique<HalProbe::CommandSession>(kLocal, port, 1s);
-            session->ReadGreeting(5s);
-            return session;
-        }
-        catch (const HalProbe::ProbeError&)
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                throw;
-        }
-    }
+    return BriselTest::StartEmulator({"-x2d", x2d});
 }
 
 bool WaitUntil(const std::function<bool()>& condition)
@@ -84,7 +61,7 @@ TEST(CameraReplay, CamerasReplayTheRecordingToTheHal)
     const VX2DRecording recording = BriselTest::MakeTypedRecording({"LumeD", "SorrelMV"}, 20);
     const std::string path = directory.Path("trial.x2d");
     ASSERT_TRUE(WriteX2DRecording(path, recording));
-    HalProbe::AnnouncementListener announcements(kHal);
+    HalProbe::AnnouncementListener announcements(kHalAddress);
     auto process = StartWith(path);
 
     std::set<std::uint32_t> awake;
@@ -109,10 +86,10 @@ TEST(CameraReplay, CamerasReplayTheRecordingToTheHal)
     }
     first->Run("portset 6000", 2s);
     second->Run("portset 8000", 2s);
-    CameraStreamListener centroids(kHal, 6000, CameraStream::Centroid);
-    CameraStreamListener greyscale(kHal, 7000, CameraStream::Greyscale);
-    CameraStreamListener combined(kHal, 13000, CameraStream::Combined);
-    HalProbe::BroadcastSender hal(kHal, kLocal);
+    CameraStreamListener centroids(kHalAddress, 6000, CameraStream::Centroid);
+    CameraStreamListener greyscale(kHalAddress, 7000, CameraStream::Greyscale);
+    CameraStreamListener combined(kHalAddress, 13000, CameraStream::Combined);
+    HalProbe::BroadcastSender hal(kHalAddress, BriselTest::kEmulatorAddress);
     hal.DataDisable(false);
     hal.Master(0x3000000, 100.0);
 
