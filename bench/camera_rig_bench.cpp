@@ -11,6 +11,7 @@
 // counts measure capacity; runs in a network namespace of its own, as root)
 
 #include "Framework/EventSystem/EventManagerQt.h"
+#include "bench/RigMeasures.h"
 #include "bench/SecondsArgument.h"
 #include "devices/FakeDeviceManager.h"
 #include "devices/camera/FakeDeviceCameraX2D.h"
@@ -25,21 +26,13 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <arpa/inet.h>
-#include <atomic>
 #include <cstdio>
-#include <dirent.h>
-#include <fstream>
-#include <mutex>
-#include <pthread.h>
-#include <sys/epoll.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+using namespace RigMeasures;
 
 namespace
 {
@@ -48,140 +41,19 @@ constexpr std::uint16_t kFirstDataPort = 10000;
 constexpr std::uint16_t kCombinedOffset = 5000;
 constexpr int kCentroids = 200;
 
-double ThreadCpuSeconds()
+// A combined-stream datagram whose packet index is 0 begins a camera frame.
+bool BeginsCameraFrame(const std::uint8_t* data, std::size_t size)
 {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec + now.tv_nsec / 1e9;
+    return size >= 32 && ByteOrder::LoadLittleEndian16(data + 2) == 0;
 }
 
-double ProcessCpuSeconds()
+std::vector<std::uint16_t> CombinedPorts(int cameras)
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-           usage.ru_stime.tv_usec / 1e6;
+    std::vector<std::uint16_t> ports;
+    for (int i = 0; i < cameras; ++i)
+        ports.push_back(static_cast<std::uint16_t>(kFirstDataPort + kCombinedOffset + i));
+    return ports;
 }
-
-// CPU seconds of this process's threads whose name starts with `prefix`, from /proc.
-double NamedThreadsCpuSeconds(const std::string& prefix)
-{
-    double seconds = 0.0;
-    DIR* tasks = opendir("/proc/self/task");
-    for (dirent* entry = tasks ? readdir(tasks) : nullptr; entry; entry = readdir(tasks))
-    {
-        const std::string task = std::string("/proc/self/task/") + entry->d_name;
-        std::string name;
-        std::getline(std::ifstream(task + "/comm"), name);
-        if (entry->d_name[0] == '.' || name.rfind(prefix, 0) != 0)
-            continue;
-        std::ifstream stat(task + "/stat");
-        std::string field;
-        for (int i = 0; i < 13 && stat >> field; ++i)
-        {
-        }
-        long user = 0, system = 0;
-        stat >> user >> system;
-        seconds += double(user + system) / sysconf(_SC_CLK_TCK);
-    }
-    if (tasks)
-        closedir(tasks);
-    return seconds;
-}
-
-int BoundSocket(std::uint16_t port)
-{
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    const int buffer = 8 << 20;
-    setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof(buffer));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = inet_addr("127.0.0.2");
-    bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-    return fd;
-}
-
-// The HAL's side: drains every camera's combined stream and notes when each of the first
-// camera's frames began to arrive.
-class Drain
-{
-public:
-    explicit Drain(int cameras) : epoll_(epoll_create1(0))
-    {
-        for (int i = 0; i < cameras; ++i)
-        {
-            const int fd = BoundSocket(kFirstDataPort + kCombinedOffset + i);
-            epoll_event event{EPOLLIN, {}};
-            event.data.u32 = static_cast<std::uint32_t>(i);
-            epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event);
-            sockets_.push_back(fd);
-        }
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~Drain()
-    {
-        stop_ = true;
-        thread_.join();
-        for (int fd : sockets_)
-            close(fd);
-        close(epoll_);
-    }
-
-    long long Datagrams() const { return datagrams_; }
-    // Arrival of the first datagram of each frame of camera 0, while counting.
-    std::vector<Clock::time_point> FrameStarts() const
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return frameStarts_;
-    }
-    void StartCounting() { counting_ = true; }
-    void StopCounting() { counting_ = false; }
-
-private:
-    void Run()
-    {
-        pthread_setname_np(pthread_self(), kThreadName);
-        std::vector<std::uint8_t> buffer(65536);
-        epoll_event events[64];
-        while (!stop_)
-        {
-            const int ready = epoll_wait(epoll_, events, 64, 20);
-            for (int e = 0; e < ready; ++e)
-                DrainSocket(events[e].data.u32, buffer);
-        }
-    }
-
-    void DrainSocket(std::uint32_t camera, std::vector<std::uint8_t>& buffer)
-    {
-        for (;;)
-        {
-            const ssize_t size = recv(sockets_[camera], buffer.data(), buffer.size(), 0);
-            if (size < 32)
-                return;
-            if (!counting_)
-                continue;
-            ++datagrams_;
-            if (camera == 0 && ByteOrder::LoadLittleEndian16(buffer.data() + 2) == 0)
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                frameStarts_.push_back(Clock::now());
-            }
-        }
-    }
-
-    const int epoll_;
-    std::vector<int> sockets_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> counting_{false};
-    std::atomic<long long> datagrams_{0};
-    mutable std::mutex mutex_;
-    std::vector<Clock::time_point> frameStarts_; // guarded by mutex_
-    std::thread thread_;
-
-public:
-    static constexpr const char* kThreadName = "HALDrain";
-};
 
 struct RigResult
 {
@@ -193,19 +65,6 @@ struct RigResult
     double readCpu;
 };
 
-// Frame k of the run is due k periods after the first; it is on time when it started less
-// than one period after that.
-double OnTimeShare(const std::vector<Clock::time_point>& starts)
-{
-    if (starts.size() < 2)
-        return 0.0;
-    const auto period = std::chrono::duration<double>(1.0 / kRate);
-    std::size_t onTime = 0;
-    for (std::size_t k = 0; k < starts.size(); ++k)
-        onTime += starts[k] - (starts[0] + k * period) < period ? 1 : 0;
-    return double(onTime) / double(starts.size());
-}
-
 void Set(VFakeDevice& device, const char* name, bool value)
 {
     SetParamValue(*device.GetParamList().FindParam(VStringStd(name)), value, false);
@@ -216,7 +75,7 @@ RigResult RunRig(const std::string& path, int cameras, std::chrono::seconds dura
     VEventManagerQt events;
     NotificationSystem::VAsioPostalService postalService("AsioPostalService");
     postalService.Start(1);
-    Drain drain(cameras);
+    PortDrain drain(CombinedPorts(cameras), BeginsCameraFrame);
     VFakeDeviceManager manager(events, inet_addr("127.0.0.1"), inet_addr("127.0.0.2"),
                                *postalService.GetIoService());
     manager.LoadX2D(path);
@@ -232,12 +91,13 @@ RigResult RunRig(const std::string& path, int cameras, std::chrono::seconds dura
     QtTest::RunLoopUntil([] { return false; }, 500ms);
 
     drain.StartCounting();
-    const double cpuBefore = ProcessCpuSeconds() - NamedThreadsCpuSeconds(Drain::kThreadName);
+    const double cpuBefore = ProcessCpuSeconds() - NamedThreadsCpuSeconds(PortDrain::kThreadName);
     const double readBefore = NamedThreadsCpuSeconds("X2DRead");
     const Clock::time_point begin = Clock::now();
     QtTest::RunLoopUntil([] { return false; }, duration);
     const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
-    const double cpu = ProcessCpuSeconds() - NamedThreadsCpuSeconds(Drain::kThreadName) - cpuBefore;
+    const double cpu =
+        ProcessCpuSeconds() - NamedThreadsCpuSeconds(PortDrain::kThreadName) - cpuBefore;
     const double read = NamedThreadsCpuSeconds("X2DRead") - readBefore;
     drain.StopCounting();
     master.SetParameter("SyncMode", 3);
@@ -246,7 +106,7 @@ RigResult RunRig(const std::string& path, int cameras, std::chrono::seconds dura
     const double span =
         starts.size() < 2 ? 0.0 : std::chrono::duration<double>(starts.back() - starts[0]).count();
     const double frameRate = span > 0.0 ? double(starts.size() - 1) / span : 0.0;
-    return {seconds, frameRate, OnTimeShare(starts), drain.Datagrams(), cpu, read};
+    return {seconds, frameRate, OnTimeShare(starts, kRate), drain.Datagrams(), cpu, read};
 }
 } // namespace
 
@@ -256,18 +116,8 @@ namespace
 // the cameras' ports, from one connected socket per port as the sources have.
 double BareSendCpuPerDatagram(int cameras, std::size_t size, long long count)
 {
-    std::vector<int> sockets;
-    for (int i = 0; i < cameras; ++i)
-    {
-        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(kFirstDataPort + kCombinedOffset + i);
-        address.sin_addr.s_addr = inet_addr("127.0.0.2");
-        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-        sockets.push_back(fd);
-    }
-    Drain drain(cameras);
+    const std::vector<int> sockets = ConnectedSockets(CombinedPorts(cameras));
+    PortDrain drain(CombinedPorts(cameras), BeginsCameraFrame);
     const std::vector<std::uint8_t> datagram(size, 0x5A);
     const double before = ThreadCpuSeconds();
     for (long long i = 0; i < count; ++i)
