@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <thread>
 
 namespace
 {
@@ -310,6 +311,30 @@ TEST_F(X1DReplayTest, FrameWithoutABlockRepeatsTheFramePlayedBeforeIt)
     EXPECT_THAT(samples.Extract(2, 4, {0, 1}), ElementsAre(21, 31, 22, 32, 23, 33, 24, 34));
     EXPECT_THAT(samples.Extract(4, 4, {0, 1}), ElementsAre(21, 31, 22, 32, 23, 33, 24, 34))
         << "jumping onto the frame without a block keeps the last frame played";
+}
+
+TEST_F(X1DReplayTest, BoxesOfOneFileExtractInParallel)
+{
+    SetDevices({{1, 2}, {2, 1}});
+    for (int i = 0; i < 4; ++i)
+        AddFrame({ChannelMajor(2, 6, i, 3), ChannelMajor(2, 6, 50 + i, 2)});
+    const std::shared_ptr<VX1DHolder> holder = Load();
+    // Each box's frame steps run on a pool thread of their own, side by side.
+    auto replay = [&holder](std::uint32_t device, std::vector<Values>& frames)
+    {
+        VX1DSamples samples(holder, device);
+        for (std::uint32_t frame = 0; frame < 200; ++frame)
+            frames.push_back(samples.Extract(frame, 4, {0, 1}));
+    };
+    std::vector<Values> first, second;
+    std::thread other([&] { replay(1, second); });
+    replay(0, first);
+    other.join();
+    std::vector<Values> alone;
+    replay(1, alone);
+    EXPECT_EQ(second, alone);
+    EXPECT_EQ(first[5], first[1]) << "frame 5 replays stored frame 1";
+    EXPECT_EQ(holder->GetCurrentFrameIndex(), 0) << "frame 199's next, 200 mod 4";
 }
 
 TEST_F(X1DReplayTest, OnlyTheFirstBlockOfADeviceIsReplayed)
