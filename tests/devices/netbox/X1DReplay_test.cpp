@@ -204,29 +204,21 @@ TEST_F(X1DReplayTest, FallingValuesAreTruncatedTowardZero)
         ElementsAreArray(Values{100, 97, 95, 92, 90, 87, 85, 82, 80, 77, 75, 72, 70, 77, 85, 92}));
 }
 
-TEST_F(X1DReplayTest, LastStoredValueInterpolatesTowardTheNextFrame)
+TEST_F(X1DReplayTest, LastStoredValueInterpolatesTowardTheNextFrameOrHoldsWhenItIsShort)
 {
     SetDevices({{1, 2}});
     AddFrame({Values{0, 10, 20, 30, 100, 110, 120, 130}});
     AddFrame({Values{50, 51, 52, 53, 200, 201, 202, 203}});
+    AddFrame({Values{60, 61}}); // one value per channel: none at channel 1's offset 4
     VX1DSamples samples(Load(), 0);
     const Values& out = samples.Extract(0, 8, {0, 1});
     ASSERT_EQ(out.size(), 16u);
     EXPECT_EQ(out[6 * 2], 30) << "position 3";
     EXPECT_EQ(out[7 * 2], 40) << "halfway from 30 to the next frame's 50";
     EXPECT_EQ(out[7 * 2 + 1], 165) << "halfway from 130 to the next frame's 200";
-    EXPECT_EQ(samples.Extract(1, 8, {0})[7], 26) << "halfway from 53 back to frame 0's 0";
-}
-
-TEST_F(X1DReplayTest, ShortNextFrameHoldsTheLastValue)
-{
-    SetDevices({{1, 2}});
-    AddFrame({Values{0, 10, 20, 30, 100, 110, 120, 130}});
-    AddFrame({Values{50, 51}}); // one value per channel: none at channel 1's offset 4
-    VX1DSamples samples(Load(), 0);
-    const Values& out = samples.Extract(0, 8, {0, 1});
-    EXPECT_EQ(out[7 * 2], 40);
-    EXPECT_EQ(out[7 * 2 + 1], 130);
+    const Values& beforeShort = samples.Extract(1, 8, {0, 1});
+    EXPECT_EQ(beforeShort[7 * 2], 56) << "halfway from 53 to 60, truncated";
+    EXPECT_EQ(beforeShort[7 * 2 + 1], 203) << "the short frame has no partner: held";
 }
 
 TEST_F(X1DReplayTest, OddBytesAndSpareValuesOfABlockAreIgnored)
