@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <thread>
 
 namespace
 {
@@ -203,29 +204,21 @@ TEST_F(X1DReplayTest, FallingValuesAreTruncatedTowardZero)
         ElementsAreArray(Values{100, 97, 95, 92, 90, 87, 85, 82, 80, 77, 75, 72, 70, 77, 85, 92}));
 }
 
-TEST_F(X1DReplayTest, LastStoredValueInterpolatesTowardTheNextFrame)
+TEST_F(X1DReplayTest, LastStoredValueInterpolatesTowardTheNextFrameOrHoldsWhenItIsShort)
 {
     SetDevices({{1, 2}});
     AddFrame({Values{0, 10, 20, 30, 100, 110, 120, 130}});
     AddFrame({Values{50, 51, 52, 53, 200, 201, 202, 203}});
+    AddFrame({Values{60, 61}}); // one value per channel: none at channel 1's offset 4
     VX1DSamples samples(Load(), 0);
     const Values& out = samples.Extract(0, 8, {0, 1});
     ASSERT_EQ(out.size(), 16u);
     EXPECT_EQ(out[6 * 2], 30) << "position 3";
     EXPECT_EQ(out[7 * 2], 40) << "halfway from 30 to the next frame's 50";
     EXPECT_EQ(out[7 * 2 + 1], 165) << "halfway from 130 to the next frame's 200";
-    EXPECT_EQ(samples.Extract(1, 8, {0})[7], 26) << "halfway from 53 back to frame 0's 0";
-}
-
-TEST_F(X1DReplayTest, ShortNextFrameHoldsTheLastValue)
-{
-    SetDevices({{1, 2}});
-    AddFrame({Values{0, 10, 20, 30, 100, 110, 120, 130}});
-    AddFrame({Values{50, 51}}); // one value per channel: none at channel 1's offset 4
-    VX1DSamples samples(Load(), 0);
-    const Values& out = samples.Extract(0, 8, {0, 1});
-    EXPECT_EQ(out[7 * 2], 40);
-    EXPECT_EQ(out[7 * 2 + 1], 130);
+    const Values& beforeShort = samples.Extract(1, 8, {0, 1});
+    EXPECT_EQ(beforeShort[7 * 2], 56) << "halfway from 53 to 60, truncated";
+    EXPECT_EQ(beforeShort[7 * 2 + 1], 203) << "the short frame has no partner: held";
 }
 
 TEST_F(X1DReplayTest, OddBytesAndSpareValuesOfABlockAreIgnored)
@@ -310,6 +303,30 @@ TEST_F(X1DReplayTest, FrameWithoutABlockRepeatsTheFramePlayedBeforeIt)
     EXPECT_THAT(samples.Extract(2, 4, {0, 1}), ElementsAre(21, 31, 22, 32, 23, 33, 24, 34));
     EXPECT_THAT(samples.Extract(4, 4, {0, 1}), ElementsAre(21, 31, 22, 32, 23, 33, 24, 34))
         << "jumping onto the frame without a block keeps the last frame played";
+}
+
+TEST_F(X1DReplayTest, BoxesOfOneFileExtractInParallel)
+{
+    SetDevices({{1, 2}, {2, 1}});
+    for (int i = 0; i < 4; ++i)
+        AddFrame({ChannelMajor(2, 6, i, 3), ChannelMajor(2, 6, 50 + i, 2)});
+    const std::shared_ptr<VX1DHolder> holder = Load();
+    // Each box's frame steps run on a pool thread of their own, side by side.
+    auto replay = [&holder](std::uint32_t device, std::vector<Values>& frames)
+    {
+        VX1DSamples samples(holder, device);
+        for (std::uint32_t frame = 0; frame < 200; ++frame)
+            frames.push_back(samples.Extract(frame, 4, {0, 1}));
+    };
+    std::vector<Values> first, second;
+    std::thread other([&] { replay(1, second); });
+    replay(0, first);
+    other.join();
+    std::vector<Values> alone;
+    replay(1, alone);
+    EXPECT_EQ(second, alone);
+    EXPECT_EQ(first[5], first[1]) << "frame 5 replays stored frame 1";
+    EXPECT_EQ(holder->GetCurrentFrameIndex(), 0) << "frame 199's next, 200 mod 4";
 }
 
 TEST_F(X1DReplayTest, OnlyTheFirstBlockOfADeviceIsReplayed)
