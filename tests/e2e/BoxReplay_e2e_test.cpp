@@ -375,3 +375,16 @@ TEST(BoxReplay, MixedRigRunsEveryFrameInOrderFromABox)
     check.Run(400);
     Stop(*process);
 }
+
+TEST(BoxReplay, AnX1DFileThatCannotBeUsedIsNamedWithTheReason)
+{
+    BriselTest::TempDirectory directory;
+    const std::string path = directory.Path("missing.x1d");
+    auto process = BriselTest::StartEmulator({"-x1d", path});
+    EXPECT_TRUE(process->WaitForError("X1D file \"" + path + "\" cannot be used: ", kGenerous))
+        << process->Error();
+    EXPECT_TRUE(
+        process->WaitForError("No trial file gave any device: nothing is emulated.\n", kGenerous))
+        << process->Error();
+    Stop(*process);
+}
