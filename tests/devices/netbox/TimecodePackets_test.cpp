@@ -37,25 +37,6 @@ TEST(TimecodePacketsTest, RecordCarriesTheTimecodeInBcd)
     EXPECT_EQ(Bytes(record), expected);
 }
 
-TEST(TimecodePacketsTest, SecondHalfFlagStartsAboveHalfTheSystemFrames)
-{
-    struct Case
-    {
-        std::uint16_t perFrame;
-        std::uint16_t within;
-        std::uint16_t word;
-    };
-    const Case cases[] = {{4, 0, 0x0000}, {4, 2, 0x0002}, {4, 3, 0x8003}, {5, 2, 0x0002},
-                          {5, 3, 0x8003}, {1, 0, 0x0000}, {2, 1, 0x0001}};
-    for (const Case& c : cases)
-    {
-        const Record record =
-            EncodeRecord(Timecode(ETimecodeStandard::Timecode25), {c.perFrame, c.within}, 1, 0, 0);
-        EXPECT_EQ(record[28] | (record[29] << 8), c.word) << c.perFrame << " " << c.within;
-        EXPECT_EQ(record[30] | (record[31] << 8), c.perFrame) << "Timecode25's rate code is 0";
-    }
-}
-
 TEST(TimecodePacketsTest, StatusNamesEachStandard)
 {
     const std::uint32_t words[] = {0x214F0000, 0x214F0000, 0x211F0000,
