@@ -351,8 +351,10 @@ void VFakeDevice::OnMaster(const BroadcastFields& fields)
         mode = (*flags & 1) ? SyncMode::kSurrogateMaster : SyncMode::kMaster;
     else if (*device == BroadcastCommand::kAllDevices)
         mode = SyncMode::kFreeRunning;
-    SetParameter("SyncMode", mode);
+    // The rate first: a device made master starts its clock as its mode changes, and its
+    // first frame must already see the new rate.
     SetParameter("SystemFrameRate", *whole + *thousandths * 0.001);
+    SetParameter("SyncMode", mode);
     pendingSync_ = true;
 }
 

@@ -9,7 +9,6 @@
 
 using namespace std::chrono_literals;
 using BriselTest::OpenSession;
-using BriselTest::ParameterBecomes;
 using BriselTest::TestNetBox;
 using BriselTest::TestRig;
 
@@ -190,6 +189,19 @@ TEST_F(FakeDeviceNetTest, FrameTickRestartsCaptureAfterAChannelChange)
     box_.SetParameter("Preview", true);
     box_.Tick();
     EXPECT_EQ(box_.SourceFrames(), 12) << "no source frame in preview";
+}
+
+// A box made master streams samples per frame from the rate: its very first frame must
+// already run at the rate the MASTER command gave.
+TEST_F(FakeDeviceNetTest, AMasterCommandsFirstFrameRunsAtItsRate)
+{
+    box_.SetParameter("Enabled", true);
+    box_.SetParameter("SystemEnabled", true);
+    hal_.Master(kBox1, 250.0);
+    ASSERT_TRUE(QtTest::RunLoopUntil([&] { return box_.SourceFrames() > 0; }));
+    EXPECT_EQ(box_.FirstFrameRate(), 250.0);
+    hal_.Master(0xFFFFFFFF, 250.0);
+    EXPECT_TRUE(QtTest::RunLoopUntil([&] { return box_.GetSyncMode() == 3; }));
 }
 
 TEST_F(FakeDeviceNetTest, AJumpInTheFrameNumbersIsReported)
