@@ -2,7 +2,7 @@
 
 #include "devices/camera/CameraPackets.h"
 
-#include <algorithm>
+#include <array>
 #include <cmath>
 
 const X2DIO::GreyscaleBlobSet& VGreyscaleDiscs::Draw(const std::vector<X2DIO::Centroid>& grid,
@@ -72,14 +72,28 @@ void VGreyscaleDiscs::PlaceLines(const std::vector<X2DIO::Centroid>& grid, std::
     }
 }
 
-// A stable sort by row without the allocation std::stable_sort makes: each key carries the
-// line's position as its tie-breaker.
+namespace
+{
+// One stable counting pass by the byte of the row at `shift`.
+void SortByRowByte(const std::vector<X2DIO::GreyscaleLine>& from,
+                   std::vector<X2DIO::GreyscaleLine>& to, int shift)
+{
+    std::array<std::size_t, 257> start{};
+    for (const X2DIO::GreyscaleLine& line : from)
+        ++start[((line.y >> shift) & 0xFF) + 1];
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        start[byte + 1] += start[byte];
+    for (const X2DIO::GreyscaleLine& line : from)
+        to[start[(line.y >> shift) & 0xFF]++] = line;
+}
+} // namespace
+
+// Stable, so lines of one row keep their grid order; in time linear in the lines, with
+// buffers kept from frame to frame.
 void VGreyscaleDiscs::SortLinesByRow()
 {
-    order_.clear();
-    for (std::size_t i = 0; i < placed_.size(); ++i)
-        order_.push_back((std::uint64_t(placed_[i].y) << 32) | i);
-    std::sort(order_.begin(), order_.end());
-    for (const std::uint64_t key : order_)
-        discs_.lines.push_back(placed_[key & 0xFFFFFFFF]);
+    byLowByte_.resize(placed_.size());
+    discs_.lines.resize(placed_.size());
+    SortByRowByte(placed_, byLowByte_, 0);
+    SortByRowByte(byLowByte_, discs_.lines, 8);
 }

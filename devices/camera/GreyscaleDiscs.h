@@ -46,7 +46,7 @@ private:
     std::int32_t radiusField_ = -1;
     int reach_ = 0; // the rounded radius of the template
     std::vector<TemplateLine> template_;
-    std::vector<X2DIO::GreyscaleLine> placed_; // grid order
-    std::vector<std::uint64_t> order_;         // row, then position in placed_
-    X2DIO::GreyscaleBlobSet discs_;            // pixels: the template's
+    std::vector<X2DIO::GreyscaleLine> placed_;    // grid order
+    std::vector<X2DIO::GreyscaleLine> byLowByte_; // halfway sorted by row
+    X2DIO::GreyscaleBlobSet discs_;               // pixels: the template's
 };
