@@ -7,6 +7,7 @@
 // bench_synth_camera [SECONDS]   (default 10; runs in a network namespace of its own, as root)
 
 #include "Framework/EventSystem/EventManagerQt.h"
+#include "bench/RigMeasures.h"
 #include "bench/SecondsArgument.h"
 #include "devices/FakeDeviceManager.h"
 #include "devices/camera/FakeDeviceCamera.h"
@@ -21,88 +22,43 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
+
+using namespace RigMeasures;
 
 namespace
 {
 constexpr int kSorrelMV = 20;
 constexpr std::size_t kPacketSize = 4096;
 constexpr long long kFramesPerRound = 200;
+constexpr std::uint16_t kHalPort = 11000;
 const char* const kLocal = "127.0.0.1";
 const char* const kHal = "127.0.0.2";
 
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
 using Datagram = std::vector<std::uint8_t>;
 
-// The HAL's port: it holds one whole frame for the first look, then drops what it cannot
-// hold, so the senders never wait.
-class Sink
+// Every datagram waiting at the HAL's port `socket`.
+std::vector<Datagram> Drain(int socket)
 {
-public:
-    Sink()
+    std::vector<Datagram> datagrams;
+    Datagram buffer(65536);
+    for (;;)
     {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = ::inet_addr(kHal);
-        ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-        socklen_t length = sizeof(address);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        const int bytes = 16 << 20;
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof(bytes));
+        const ssize_t size = ::recv(socket, buffer.data(), buffer.size(), 0);
+        if (size < 0)
+            return datagrams;
+        datagrams.emplace_back(buffer.begin(), buffer.begin() + size);
     }
-    ~Sink() { ::close(fd_); }
-    std::uint16_t Port() const { return port_; }
+}
 
-    std::vector<Datagram> Drain()
-    {
-        std::vector<Datagram> datagrams;
-        Datagram buffer(65536);
-        for (;;)
-        {
-            const ssize_t size = ::recv(fd_, buffer.data(), buffer.size(), MSG_DONTWAIT);
-            if (size < 0)
-                return datagrams;
-            datagrams.emplace_back(buffer.begin(), buffer.begin() + size);
-        }
-    }
-
-private:
-    int fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    std::uint16_t port_ = 0;
-};
-
-double BareSend(std::uint16_t port, const std::vector<Datagram>& frame, long long frames)
+double BareSend(int socket, const std::vector<Datagram>& frame, long long frames)
 {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = ::inet_addr(kHal);
-    address.sin_port = htons(port);
-    ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     const double before = ThreadCpuSeconds();
     for (long long i = 0; i < frames; ++i)
         for (const Datagram& datagram : frame)
-            ::send(fd, datagram.data(), datagram.size(), 0);
-    const double cpu = ThreadCpuSeconds() - before;
-    ::close(fd);
-    return cpu;
-}
-
-template <class Step> double CpuOf(long long frames, std::uint32_t first, Step step)
-{
-    const double before = ThreadCpuSeconds();
-    for (long long i = 0; i < frames; ++i)
-        step(first + std::uint32_t(i));
+            ::send(socket, datagram.data(), datagram.size(), 0);
     return ThreadCpuSeconds() - before;
 }
 
@@ -119,12 +75,15 @@ struct Costs
 // falls on all of them alike.
 Costs Measure(VFakeDeviceCamera& camera, boost::asio::io_context& io, int seconds)
 {
-    Sink sink;
-    VFakeSourceCombined source(camera, io, sink.Port(), kPacketSize);
+    // The HAL's port holds one whole frame for the first look, then drops what it cannot
+    // hold, so the senders never wait.
+    const int hal = BoundSocket(kHalPort);
+    const int bare = ConnectedSockets({kHalPort}).front();
+    VFakeSourceCombined source(camera, io, kHalPort, kPacketSize);
     std::uint32_t bytesSent = 0;
     Costs costs;
     source.Produce(1, 0, bytesSent);
-    costs.frame = sink.Drain();
+    costs.frame = Drain(hal);
     const VCameraSettings settings = *camera.GetSettings();
     std::vector<X2DIO::Centroid> grid;
     VGreyscaleDiscs discs;
@@ -140,10 +99,12 @@ Costs Measure(VFakeDeviceCamera& camera, boost::asio::io_context& io, int second
                                    SynthGrid::Build(settings, f, grid);
                                    discs.Draw(grid, 0, kPacketSize - 40);
                                });
-        costs.bare += BareSend(sink.Port(), costs.frame, kFramesPerRound);
+        costs.bare += BareSend(bare, costs.frame, kFramesPerRound);
         costs.frames += kFramesPerRound;
         frame += std::uint32_t(kFramesPerRound);
     }
+    ::close(bare);
+    ::close(hal);
     return costs;
 }
 

@@ -2,7 +2,7 @@
 // frame, and how the threshold, the pattern and the grey mode change it.
 
 #include "tests/devices/DeviceTestSupport.h"
-#include "tools/halprobe/CameraStreamListener.h"
+#include "tests/devices/camera/CameraFrameWait.h"
 
 #include <algorithm>
 #include <functional>
@@ -52,22 +52,11 @@ protected:
         return session_->Run(command, 2s);
     }
 
-    // The first frame `wanted` picks, keeping up with the stream.
     static std::optional<CameraFrame>
     NextFrameWhere(CameraStreamListener& listener,
                    const std::function<bool(const CameraFrame&)>& wanted)
     {
-        std::optional<CameraFrame> found;
-        RunLoopUntil(
-            [&]
-            {
-                while (auto received = listener.NextFrame(0ms))
-                    if (wanted(*received))
-                        return (found = std::move(received)).has_value();
-                return false;
-            },
-            kSlowBuild);
-        return found;
+        return BriselTest::NextFrameWhere(listener, wanted, kSlowBuild);
     }
 
     static std::optional<CameraFrame> NextFrame(CameraStreamListener& listener)
