@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 template <class Combined, class Centroid, class Greyscale> class VCameraSourceSlots
 {

@@ -50,6 +50,8 @@ public:
     {
         return {GetDeviceID(), currentFrame, previousFrame};
     }
+    // The protocol-2 datagram header of frame `currentFrame` at the current frame rate.
+    // Thread-safe.
     CameraPackets::DatagramHeader GetDatagramHeader(std::uint32_t currentFrame,
                                                     std::uint32_t previousFrame) const;
 
