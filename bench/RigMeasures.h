@@ -21,6 +21,14 @@ using Clock = std::chrono::steady_clock;
 
 double ThreadCpuSeconds();
 double ProcessCpuSeconds();
+// This thread's CPU seconds for step(first), step(first + 1), … `frames` times.
+template <class Step> double CpuOf(long long frames, std::uint32_t first, Step step)
+{
+    const double before = ThreadCpuSeconds();
+    for (long long i = 0; i < frames; ++i)
+        step(first + std::uint32_t(i));
+    return ThreadCpuSeconds() - before;
+}
 // CPU seconds of this process's threads whose name starts with `prefix`, from /proc.
 double NamedThreadsCpuSeconds(const std::string& prefix);
 

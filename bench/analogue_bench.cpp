@@ -7,6 +7,7 @@
 // bench_analogue [SECONDS]     default 10; the X1D file is written to /tmp and removed
 
 #include "FileIO/X1DImport.h"
+#include "RigMeasures.h"
 #include "SecondsArgument.h"
 #include "devices/netbox/AnalogueStream.h"
 #include "devices/netbox/X1DHolder.h"
@@ -25,6 +26,9 @@
 #include <unistd.h>
 #include <vector>
 
+using RigMeasures::CpuOf;
+using RigMeasures::ThreadCpuSeconds;
+
 namespace
 {
 constexpr std::uint32_t kChannels = 64;
@@ -34,13 +38,6 @@ constexpr std::uint32_t kSamplesPerChannel = kSampleRate / kFrameRate;
 constexpr std::uint32_t kStoredFrames = 500;
 constexpr std::uint32_t kBoxes = 8;
 constexpr long long kFramesPerRound = 20000;
-
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 // One second of a 64-channel recording at the box's rate, one device.
 bool WriteRecording(const std::string& path)
@@ -146,14 +143,6 @@ double BareSend(std::uint16_t port, long long frames)
     const double cpu = ThreadCpuSeconds() - before;
     ::close(fd);
     return cpu;
-}
-
-template <class Step> double CpuOf(long long frames, std::uint32_t first, Step step)
-{
-    const double before = ThreadCpuSeconds();
-    for (long long i = 0; i < frames; ++i)
-        step(first + std::uint32_t(i));
-    return ThreadCpuSeconds() - before;
 }
 
 // Rounds of the three loops in turn until `seconds` have passed, so that the machine's load

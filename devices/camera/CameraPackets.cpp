@@ -2,7 +2,6 @@
 
 #include "net/ByteOrder.h"
 
-
 namespace CameraPackets
 {
 namespace
@@ -30,13 +29,16 @@ std::int64_t Truncated(double value, double low, double high)
     return value < low ? static_cast<std::int64_t>(low) : 0;
 }
 
-// Fixed point with 8 fraction bits in a signed 32-bit field.
 std::uint32_t Fixed8(double value)
 {
-    return static_cast<std::uint32_t>(Truncated(value * 256.0, -2147483648.0, 2147483647.0));
+    return static_cast<std::uint32_t>(ToFixed8(value));
 }
-
 } // namespace
+
+std::int32_t ToFixed8(double value)
+{
+    return static_cast<std::int32_t>(Truncated(value * 256.0, -2147483648.0, 2147483647.0));
+}
 
 void WriteCentroid(std::uint8_t* out, const X2DIO::Centroid& centroid)
 {

@@ -83,6 +83,10 @@ struct FrameSettings
     EncodingMode greyMode = EncodingMode::kAll;
 };
 
+// Fixed point with 8 fraction bits as the centroid fields carry it: truncated toward zero,
+// held within the signed 32-bit range, 0 for a value that is not a number.
+std::int32_t ToFixed8(double value);
+
 void WriteCentroid(std::uint8_t* out, const X2DIO::Centroid& centroid);
 void WriteTrack(std::uint8_t* out, const TrackItem& track);
 void WriteEdgePair(std::uint8_t* out, const X2DIO::EdgePair& edgePair);

@@ -55,8 +55,21 @@ VCameraSettings VCameraSettings::Read(const IParamList& parameters)
     settings.threshold = Value<int>(parameters, "Threshold");
     settings.minRatio = Value<int>(parameters, "MinRatio");
     settings.maxPixelsPerLine = Value<int>(parameters, "MaxPixelsPerLine");
+    settings.minThreshold = Value<int>(parameters, "MinThreshold");
+    settings.maxThreshold = Value<int>(parameters, "MaxThreshold");
+    settings.strobe = Value<int>(parameters, "Strobe");
+    settings.centroidsX = Value<int>(parameters, "CentroidsX");
+    settings.centroidsY = Value<int>(parameters, "CentroidsY");
+    settings.gridType = Value<int>(parameters, "GridType");
     settings.greyMode = EncodingModeOf(Text(parameters, "GreyMode"));
     settings.coordMode = EncodingModeOf(Text(parameters, "CoordMode"));
     settings.tracking = TrackingModeOf(Text(parameters, "Tracking"));
     return settings;
+}
+
+CameraPackets::FrameSettings FrameSettingsOf(const VCameraSettings& settings)
+{
+    return {static_cast<std::uint16_t>(settings.threshold),
+            static_cast<std::uint16_t>(settings.minRatio),
+            static_cast<std::uint16_t>(settings.maxPixelsPerLine), settings.greyMode};
 }

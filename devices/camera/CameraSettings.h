@@ -29,12 +29,22 @@ struct VCameraSettings
     int threshold = 0;
     int minRatio = 0;
     int maxPixelsPerLine = 0;
+    int minThreshold = 0;
+    int maxThreshold = 0;
+    int strobe = 0;
+    // The synthetic grid: columns, rows and pattern ("GridType"); 0 for recorded cameras.
+    int centroidsX = 0;
+    int centroidsY = 0;
+    int gridType = 0;
     CameraPackets::EncodingMode greyMode = CameraPackets::EncodingMode::kAll;
     CameraPackets::EncodingMode coordMode = CameraPackets::EncodingMode::kAll;
     TrackingMode tracking = TrackingMode::kOff;
 
     static VCameraSettings Read(const IParamList& parameters);
 };
+
+// The protocol-2 frame settings item of a camera with these settings.
+CameraPackets::FrameSettings FrameSettingsOf(const VCameraSettings& settings);
 
 // "none", "some", "only" or "all"; anything else counts as "all".
 CameraPackets::EncodingMode EncodingModeOf(const std::string& text);

@@ -84,6 +84,20 @@ std::uint32_t VGreyscaleStream::Send(const FrameIds& ids, const X2DIO::Greyscale
     if (coordMode != EncodingMode::kNone && edgePairs)
         payload += SendEdgePairs(*edgePairs);
     assembler_.Flush();
+    SendTrailer(ids, payload, threshold);
+    return assembler_.GetTotal();
+}
+
+std::uint32_t VGreyscaleStream::SendTrailerOnly(const FrameIds& ids)
+{
+    assembler_.Reset();
+    SendTrailer(ids, 0, 0);
+    return assembler_.GetTotal();
+}
+
+void VGreyscaleStream::SendTrailer(const FrameIds& ids, std::uint32_t payload,
+                                   std::uint32_t threshold)
+{
     Trailer trailer;
     trailer.kind = StreamKind::kGreyscale;
     trailer.deviceId = ids.deviceId;
@@ -93,7 +107,6 @@ std::uint32_t VGreyscaleStream::Send(const FrameIds& ids, const X2DIO::Greyscale
     trailer.previousFrame = ids.previousFrame;
     WriteTrailer(assembler_.Reserve(kTrailerSize), trailer);
     assembler_.Flush();
-    return assembler_.GetTotal();
 }
 
 std::uint32_t VGreyscaleStream::SendLines(const X2DIO::GreyscaleBlobSet& blobs)
@@ -138,6 +151,7 @@ std::uint32_t VCombinedStream::Send(const DatagramHeader& header, const FrameSet
         AppendInChunks(*frame.tracks, WriteTrack);
     GatherGreyscale(frame);
     AppendGreyscale(frame.blobs);
+    AppendOrderedLines(frame.orderedLines);
     assembler_.Flush();
     return assembler_.GetTotal();
 }
@@ -194,11 +208,25 @@ void VCombinedStream::AppendGreyscale(const X2DIO::GreyscaleBlobSet* blobs)
                 WriteEdgePair(room, *entry.edgePair);
             continue;
         }
-        const std::uint8_t* pixels = PixelsOf(*blobs, *entry.line);
-        std::uint8_t header[kLineHeaderSize];
-        WriteLineHeaderV2(header, *entry.line);
-        if (pixels)
-            assembler_.Append(header, sizeof(header), pixels, entry.line->pixelCount);
+        AppendLine(*blobs, *entry.line);
     }
+}
+
+void VCombinedStream::AppendOrderedLines(const X2DIO::GreyscaleBlobSet* lines)
+{
+    if (!lines)
+        return;
+    for (const X2DIO::GreyscaleLine& line : lines->lines)
+        AppendLine(*lines, line);
+}
+
+void VCombinedStream::AppendLine(const X2DIO::GreyscaleBlobSet& blobs,
+                                 const X2DIO::GreyscaleLine& line)
+{
+    const std::uint8_t* pixels = PixelsOf(blobs, line);
+    std::uint8_t header[kLineHeaderSize];
+    WriteLineHeaderV2(header, line);
+    if (pixels)
+        assembler_.Append(header, sizeof(header), pixels, line.pixelCount);
 }
 } // namespace CameraStreams

@@ -57,8 +57,12 @@ public:
     std::uint32_t Send(const FrameIds& ids, const X2DIO::GreyscaleBlobSet* blobs,
                        const X2DIO::EdgePairSet* edgePairs, CameraPackets::EncodingMode greyMode,
                        CameraPackets::EncodingMode coordMode, std::uint32_t threshold);
+    // A frame without greyscale data: only its trailer (payload 0, threshold 0), in one
+    // datagram. Returns the bytes sent.
+    std::uint32_t SendTrailerOnly(const FrameIds& ids);
 
 private:
+    void SendTrailer(const FrameIds& ids, std::uint32_t payload, std::uint32_t threshold);
     std::uint32_t SendLines(const X2DIO::GreyscaleBlobSet& blobs);
     std::uint32_t SendEdgePairs(const X2DIO::EdgePairSet& edgePairs);
 
@@ -72,6 +76,9 @@ struct CombinedFrame
     const std::vector<CameraPackets::TrackItem>* tracks = nullptr;
     const X2DIO::GreyscaleBlobSet* blobs = nullptr;
     const X2DIO::EdgePairSet* edgePairs = nullptr;
+    // Lines sent in the order of the set's line list, after the blobs' lines and the edge
+    // pairs; the set's blobs are not looked at.
+    const X2DIO::GreyscaleBlobSet* orderedLines = nullptr;
     // With "some", the lines of blobs whose flag bit 0 is set are left out.
     CameraPackets::EncodingMode greyMode = CameraPackets::EncodingMode::kAll;
 };
@@ -86,6 +93,12 @@ public:
     // the greyscale lines and edge pairs in the order of their rows. Returns the bytes sent.
     std::uint32_t Send(const CameraPackets::DatagramHeader& header,
                        const CameraPackets::FrameSettings& settings, const CombinedFrame& frame);
+    // The most pixels a greyscale line can have and still fit a datagram.
+    std::size_t GetMaxLinePixels() const
+    {
+        return assembler_.GetCapacity() - CameraPackets::kDatagramHeaderSize -
+               CameraPackets::kLineHeaderSize;
+    }
 
 private:
     // A line or an edge pair, in the order the HAL expects: by row, then column.
@@ -101,6 +114,8 @@ private:
     void AppendInChunks(const std::vector<Item>& items, Write write);
     void GatherGreyscale(const CombinedFrame& frame);
     void AppendGreyscale(const X2DIO::GreyscaleBlobSet* blobs);
+    void AppendOrderedLines(const X2DIO::GreyscaleBlobSet* lines);
+    void AppendLine(const X2DIO::GreyscaleBlobSet& blobs, const X2DIO::GreyscaleLine& line);
 
     VPacketAssembler assembler_;
     const std::size_t itemsPerChunk_;

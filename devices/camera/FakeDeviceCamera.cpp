@@ -52,6 +52,13 @@ void VFakeDeviceCamera::OnParameterCommitted(const IParam& /*param*/)
     settings_.Publish(VCameraSettings::Read(GetParamList()));
 }
 
+CameraPackets::DatagramHeader
+VFakeDeviceCamera::GetDatagramHeader(std::uint32_t currentFrame, std::uint32_t previousFrame) const
+{
+    return {currentFrame, GetDeviceID(), CameraPackets::FramePeriodTicks(GetSystemFrameRate()),
+            previousFrame};
+}
+
 // ---- type, preview, connection ---------------------------------------------------------
 
 void VFakeDeviceCamera::OnDeviceTypeChanged(VStringStd type)

@@ -14,6 +14,7 @@
 #include "devices/FakeDevice.h"
 #include "devices/Snapshot.h"
 #include "devices/camera/CameraSettings.h"
+#include "devices/camera/CameraStreams.h"
 
 #include <array>
 #include <memory>
@@ -43,6 +44,16 @@ public:
     // The answer to "info": one "label : value" line per item.
     std::string GetDeviceReport() const;
     std::shared_ptr<const VCameraSettings> GetSettings() const { return settings_.Get(); }
+    // What every datagram or trailer of frame `currentFrame` names. Thread-safe.
+    CameraStreams::FrameIds GetFrameIds(std::uint32_t currentFrame,
+                                        std::uint32_t previousFrame) const
+    {
+        return {GetDeviceID(), currentFrame, previousFrame};
+    }
+    // The protocol-2 datagram header of frame `currentFrame` at the current frame rate.
+    // Thread-safe.
+    CameraPackets::DatagramHeader GetDatagramHeader(std::uint32_t currentFrame,
+                                                    std::uint32_t previousFrame) const;
 
 protected:
     void OnParameterCommitted(const IParam& param) override;

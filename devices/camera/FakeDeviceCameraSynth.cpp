@@ -3,6 +3,7 @@
 #include "devices/FakeDeviceParameters.h"
 #include "devices/camera/CameraParameters.h"
 #include "devices/camera/CameraTypes.h"
+#include "devices/camera/FakeSourceSynth.h"
 #include "params/ParamObjectTypes.h"
 
 namespace
@@ -58,7 +59,39 @@ std::string VFakeDeviceCameraSynth::GetDescription() const
     return "Synth: " + Text("DeviceType") + " " + Text("DeviceID");
 }
 
-// The synthetic grid sources are not part of this version: no stream is opened.
-void VFakeDeviceCameraSynth::OnPortSet(std::uint16_t /*port*/) {}
+VFakeDeviceCameraSynth::~VFakeDeviceCameraSynth()
+{
+    sources_.ReleaseAll();
+}
 
-void VFakeDeviceCameraSynth::ProduceFrame() {}
+void VFakeDeviceCameraSynth::OnDisconnected()
+{
+    sources_.ReleaseProtocol1();
+    VFakeDeviceCamera::OnDisconnected();
+}
+
+void VFakeDeviceCameraSynth::OnPortSet(std::uint16_t port)
+{
+    const std::shared_ptr<const VCameraSettings> settings = GetSettings();
+    sources_.Create(
+        settings->protocolVersion, port,
+        [this](std::uint16_t to)
+        { return std::make_shared<VFakeSourceCentroid>(*this, GetIoService(), to); },
+        [this](std::uint16_t to)
+        { return std::make_shared<VFakeSourceGreyscale>(*this, GetIoService(), to); },
+        [this, &settings](std::uint16_t to)
+        {
+            return std::make_shared<VFakeSourceCombined>(
+                *this, GetIoService(), to,
+                static_cast<std::size_t>(std::max(0, settings->packetSize)));
+        });
+}
+
+void VFakeDeviceCameraSynth::ProduceFrame()
+{
+    if (!IsEnabled() || !IsSystemEnabled() || IsPreview())
+        return;
+    Slots::Produce(sources_.Current(), *GetSettings(),
+                   static_cast<std::uint32_t>(GetCurrentFrame()),
+                   static_cast<std::uint32_t>(GetPreviousFrame()));
+}

@@ -1,13 +1,17 @@
 #pragma once
 // A camera that needs no trial file: it is made with a camera type code and a strobe kind
-// code and carries the parameters of its synthetic centroid grid (columns, rows, pattern).
-// The sources that draw the grid come with the synthetic sources; until then it answers,
-// announces and steps its frames like any camera and sends no frame data.
+// code and carries the parameters of its synthetic centroid grid (columns, rows, pattern),
+// which its sources draw every frame.
 //
-// Thread rules: as for every camera.
+// Thread rules: as for every camera; the source slots are thread-safe.
 
 #include "devices/DefinitionRegistry.h"
+#include "devices/camera/CameraSourceSlots.h"
 #include "devices/camera/FakeDeviceCamera.h"
+
+class VFakeSourceCentroid;
+class VFakeSourceGreyscale;
+class VFakeSourceCombined;
 
 class VFakeDeviceCameraSynth : public VFakeDeviceCamera
 {
@@ -19,8 +23,18 @@ public:
     VFakeDeviceCameraSynth(VFakeDeviceManager& manager, int typeCode, int strobeKind,
                            std::uint32_t deviceId, std::uint32_t port, std::uint32_t localAddress,
                            std::uint32_t halAddress);
+    ~VFakeDeviceCameraSynth() override;
 
     std::string GetDescription() const override;
+    void OnDisconnected() override;
+    // Protocol 1: centroid source at `port`, greyscale source at `port` + 1000; protocol
+    // 2: combined source at `port` + 5000.
     void OnPortSet(std::uint16_t port) override;
     void ProduceFrame() override;
+
+private:
+    using Slots =
+        VCameraSourceSlots<VFakeSourceCombined, VFakeSourceCentroid, VFakeSourceGreyscale>;
+
+    Slots sources_;
 };

@@ -5,7 +5,6 @@
 #include "devices/camera/FakeSourceX2D.h"
 #include "devices/camera/X2DHolder.h"
 
-
 VDefinitionRegistry& VFakeDeviceCameraX2D::Definitions()
 {
     static VDefinitionRegistry definitions("X2D Camera", CameraParameters::Define);
@@ -34,8 +33,7 @@ VFakeDeviceCameraX2D::VFakeDeviceCameraX2D(VFakeDeviceManager& manager,
 
 VFakeDeviceCameraX2D::~VFakeDeviceCameraX2D()
 {
-    std::lock_guard<std::mutex> lock(sourcesMutex_);
-    sources_ = Sources();
+    sources_.ReleaseAll();
 }
 
 std::string VFakeDeviceCameraX2D::GetDescription() const
@@ -43,67 +41,47 @@ std::string VFakeDeviceCameraX2D::GetDescription() const
     return "X2D: " + Text("DeviceType") + " " + Text("DeviceID");
 }
 
-// The combined source stays until "portset" replaces it.
 void VFakeDeviceCameraX2D::OnDisconnected()
 {
-    {
-        std::lock_guard<std::mutex> lock(sourcesMutex_);
-        sources_.centroid.reset();
-        sources_.greyscale.reset();
-    }
+    sources_.ReleaseProtocol1();
     VFakeDeviceCamera::OnDisconnected();
 }
 
 void VFakeDeviceCameraX2D::OnPortSet(std::uint16_t port)
 {
     const std::shared_ptr<const VCameraSettings> settings = GetSettings();
-    if (settings->protocolVersion == 1)
-    {
-        auto centroid = std::make_shared<VFakeSourceCentroidX2D>(*this, GetIoService(), port,
-                                                                 holder_, cameraIndex_);
-        auto greyscale = std::make_shared<VFakeSourceGreyscaleX2D>(
-            *this, GetIoService(), static_cast<std::uint16_t>(port + 1000), holder_, cameraIndex_);
-        std::lock_guard<std::mutex> lock(sourcesMutex_);
-        sources_.centroid.swap(centroid);
-        sources_.greyscale.swap(greyscale);
-    }
-    else if (settings->protocolVersion == 2)
-    {
-        auto combined = std::make_shared<VFakeSourceCombinedX2D>(
-            *this, GetIoService(), static_cast<std::uint16_t>(port + 5000), holder_, cameraIndex_,
-            static_cast<std::size_t>(std::max(0, settings->packetSize)));
-        std::lock_guard<std::mutex> lock(sourcesMutex_);
-        sources_.combined.swap(combined);
-    }
-}
-
-VFakeDeviceCameraX2D::Sources VFakeDeviceCameraX2D::CurrentSources()
-{
-    std::lock_guard<std::mutex> lock(sourcesMutex_);
-    return sources_;
+    sources_.Create(
+        settings->protocolVersion, port,
+        [this](std::uint16_t to)
+        {
+            return std::make_shared<VFakeSourceCentroidX2D>(*this, GetIoService(), to, holder_,
+                                                            cameraIndex_);
+        },
+        [this](std::uint16_t to)
+        {
+            return std::make_shared<VFakeSourceGreyscaleX2D>(*this, GetIoService(), to, holder_,
+                                                             cameraIndex_);
+        },
+        [this, &settings](std::uint16_t to)
+        {
+            return std::make_shared<VFakeSourceCombinedX2D>(
+                *this, GetIoService(), to, holder_, cameraIndex_,
+                static_cast<std::size_t>(std::max(0, settings->packetSize)));
+        });
 }
 
 void VFakeDeviceCameraX2D::ProduceFrame()
 {
-    const std::int32_t current = GetCurrentFrame();
-    const std::int32_t previous = GetPreviousFrame();
+    const auto current = static_cast<std::uint32_t>(GetCurrentFrame());
+    const auto previous = static_cast<std::uint32_t>(GetPreviousFrame());
     ReportSkippedFrames();
     if (!IsEnabled() || !IsSystemEnabled() || IsPreview())
         return;
     const std::shared_ptr<const VCameraSettings> settings = GetSettings();
-    const Sources sources = CurrentSources();
-    const auto c = static_cast<std::uint32_t>(current), p = static_cast<std::uint32_t>(previous);
-    std::uint32_t bytesSent = 0;
+    const Slots::Sources sources = sources_.Current();
     if (sources.combined)
-    {
         sources.combined->SetTrackingMode(settings->tracking);
-        sources.combined->Produce(c, p, bytesSent);
-    }
-    if (sources.centroid && settings->supportsCentroids)
-    {
+    if (sources.centroid)
         sources.centroid->SetTrackingMode(settings->tracking);
-        sources.centroid->Produce(c, p, bytesSent);
-    }
-    if (sources.greyscale && settings->supportsGreyscale)
-        sources.greyscale->Produce(c, p, bytesSent);
+    Slots::Produce(sources, *settings, current, previous);
 }

@@ -3,15 +3,13 @@
 // come from the file, and its sources send the recorded centroids, tracks, greyscale
 // blobs and edge pairs of the file frame each HAL frame replays.
 //
-// Thread rules: as for every camera. The source slots are set by "portset" on the I/O
-// thread, released by going down on the main thread and used by the frame thread:
-// `sourcesMutex_` guards them, and each user works on its own references.
+// Thread rules: as for every camera; the source slots are thread-safe.
 
 #include "devices/DefinitionRegistry.h"
+#include "devices/camera/CameraSourceSlots.h"
 #include "devices/camera/FakeDeviceCamera.h"
 
 #include <memory>
-#include <mutex>
 
 class VX2DHolder;
 class VFakeSourceCentroidX2D;
@@ -38,17 +36,10 @@ public:
     void ProduceFrame() override;
 
 private:
-    struct Sources
-    {
-        std::shared_ptr<VFakeSourceCombinedX2D> combined;
-        std::shared_ptr<VFakeSourceCentroidX2D> centroid;
-        std::shared_ptr<VFakeSourceGreyscaleX2D> greyscale;
-    };
-
-    Sources CurrentSources();
+    using Slots =
+        VCameraSourceSlots<VFakeSourceCombinedX2D, VFakeSourceCentroidX2D, VFakeSourceGreyscaleX2D>;
 
     const std::shared_ptr<VX2DHolder> holder_;
     const std::uint32_t cameraIndex_;
-    std::mutex sourcesMutex_;
-    Sources sources_; // guarded by sourcesMutex_
+    Slots sources_;
 };

@@ -28,12 +28,6 @@ bool VFakeSourceX2D::AdvanceTo(std::uint32_t currentFrame, std::uint32_t previou
     return !(choice.hasNewData && loaded);
 }
 
-CameraStreams::FrameIds VFakeSourceX2D::IdsOf(std::uint32_t currentFrame,
-                                              std::uint32_t previousFrame) const
-{
-    return {camera_.GetDeviceID(), currentFrame, previousFrame};
-}
-
 // ---- centroids and tracks --------------------------------------------------------------
 
 const std::vector<X2DIO::Centroid> VFakeSourceCentroidX2D::kNoCentroids;
@@ -80,7 +74,8 @@ void VFakeSourceCentroidX2D::Produce(std::uint32_t currentFrame, std::uint32_t p
         ResetTracker();
     const std::vector<X2DIO::Centroid>& centroids = CollectItems(noNewData, currentFrame);
     const std::uint32_t flags = trackingMode_ != TrackingMode::kOff ? kTrailerFlagTracking : 0;
-    bytesSent = stream_.Send(IdsOf(currentFrame, previousFrame), centroids, tracks_, flags, true);
+    bytesSent = stream_.Send(GetCamera().GetFrameIds(currentFrame, previousFrame), centroids,
+                             tracks_, flags, true);
 }
 
 const std::vector<X2DIO::Centroid>& VFakeSourceCentroidX2D::CollectItems(bool noNewData,
@@ -133,7 +128,7 @@ void VFakeSourceGreyscaleX2D::Produce(std::uint32_t currentFrame, std::uint32_t 
     const bool noNewData = AdvanceTo(currentFrame, previousFrame);
     const VX2DHolder::FrameBuffer& front = GetHolder().Front();
     const std::shared_ptr<const VCameraSettings> settings = GetCamera().GetSettings();
-    bytesSent = stream_.Send(IdsOf(currentFrame, previousFrame),
+    bytesSent = stream_.Send(GetCamera().GetFrameIds(currentFrame, previousFrame),
                              noNewData ? nullptr : front.blobSets[GetCameraIndex()].get(),
                              noNewData ? nullptr : front.edgeSets[GetCameraIndex()].get(),
                              settings->greyMode, settings->coordMode,
@@ -170,11 +165,6 @@ void VFakeSourceCombinedX2D::Produce(std::uint32_t currentFrame, std::uint32_t p
         frame.blobs = front.blobSets[GetCameraIndex()].get();
         frame.edgePairs = front.edgeSets[GetCameraIndex()].get();
     }
-    const DatagramHeader header{currentFrame, GetCamera().GetDeviceID(),
-                                FramePeriodTicks(GetCamera().GetSystemFrameRate()), previousFrame};
-    const FrameSettings frameSettings{static_cast<std::uint16_t>(settings->threshold),
-                                      static_cast<std::uint16_t>(settings->minRatio),
-                                      static_cast<std::uint16_t>(settings->maxPixelsPerLine),
-                                      settings->greyMode};
-    bytesSent = stream_.Send(header, frameSettings, frame);
+    bytesSent = stream_.Send(GetCamera().GetDatagramHeader(currentFrame, previousFrame),
+                             FrameSettingsOf(*settings), frame);
 }

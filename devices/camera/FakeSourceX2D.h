@@ -36,7 +36,6 @@ protected:
     VFakeDeviceCamera& GetCamera() const { return camera_; }
     const VX2DHolder& GetHolder() const { return *holder_; }
     std::uint32_t GetCameraIndex() const { return cameraIndex_; }
-    CameraStreams::FrameIds IdsOf(std::uint32_t currentFrame, std::uint32_t previousFrame) const;
 
 private:
     VFakeDeviceCamera& camera_;

@@ -4,6 +4,7 @@
 // misbehaves must not stop the rig.
 
 #include "tests/devices/DeviceTestSupport.h"
+#include "tests/devices/camera/CameraFrameWait.h"
 #include "tests/devices/camera/ReplayExpectations.h"
 #include "tests/support/TempDirectory.h"
 #include "tools/halprobe/CameraStreamListener.h"
@@ -90,23 +91,11 @@ protected:
             }
     }
 
-    // The first frame `wanted` picks, keeping up with the stream: every poll takes all frames
-    // that have arrived.
-    std::optional<HalProbe::CameraFrame>
+    static std::optional<HalProbe::CameraFrame>
     NextFrameWhere(CameraStreamListener& listener,
                    const std::function<bool(const HalProbe::CameraFrame&)>& wanted)
     {
-        std::optional<HalProbe::CameraFrame> found;
-        RunLoopUntil(
-            [&]
-            {
-                while (auto received = listener.NextFrame(0ms))
-                    if (wanted(*received))
-                        return (found = std::move(received)).has_value();
-                return false;
-            },
-            kSlowBuild);
-        return found;
+        return BriselTest::NextFrameWhere(listener, wanted, kSlowBuild);
     }
 
     bool Published(const ReplayModes& modes)
