@@ -2,7 +2,8 @@
 // send one frame of 64 enabled channels at 3000 Hz with a 500 Hz frame rate (6 samples per
 // channel, 384 values in one datagram, then the frame record), beside a bare send() loop of the
 // same two datagrams in the same run. Prints CPU time per frame of each, the extraction alone,
-// and the share of one core that 8 such boxes take at 500 Hz.
+// and the share of one core that 8 such boxes take at 500 Hz; then the same frame made by a
+// synthetic box's sine test signal instead of a recording.
 //
 // bench_analogue [SECONDS]     default 10; the X1D file is written to /tmp and removed
 
@@ -10,6 +11,7 @@
 #include "RigMeasures.h"
 #include "SecondsArgument.h"
 #include "devices/netbox/AnalogueStream.h"
+#include "devices/netbox/TestSignal.h"
 #include "devices/netbox/X1DHolder.h"
 #include "devices/netbox/X1DSamples.h"
 #include "net/AsioUdpSocket.h"
@@ -77,8 +79,40 @@ struct Costs
 {
     double extract = 0.0; // CPU seconds
     double box = 0.0;
+    double signal = 0.0;
     double bare = 0.0;
     long long frames = 0;
+};
+
+// A source's data socket to the sink and the analogue stream on it; sends one frame of
+// `samples` samples of all channels with its record.
+class Stream
+{
+public:
+    explicit Stream(std::uint16_t port) : socket_(io_), stream_(socket_)
+    {
+        const std::uint32_t loopback = htonl(INADDR_LOOPBACK);
+        socket_.OpenForSending(loopback, loopback, port);
+    }
+
+    void Send(std::uint32_t frame, const std::vector<std::uint16_t>& values, std::uint32_t total,
+              std::uint32_t samples)
+    {
+        VAnalogueFrameRecord record;
+        record.deviceId = 0x02000001;
+        record.currentFrame = frame;
+        record.previousFrame = frame - 1;
+        record.runningTotal = total;
+        record.samplesPerChannel = std::uint16_t(samples);
+        record.channelCount = std::uint16_t(kChannels);
+        record.channelMask = ~0ULL;
+        stream_.Send(values, record);
+    }
+
+private:
+    boost::asio::io_context io_;
+    VDataOutSocket socket_;
+    VAnalogueStream stream_;
 };
 
 // The box's frame step as its X1D source runs it: extract, count, send.
@@ -86,27 +120,17 @@ class Box
 {
 public:
     Box(std::shared_ptr<VX1DHolder> holder, std::uint16_t port)
-        : samples_(std::move(holder), 0), socket_(io_), stream_(socket_)
+        : samples_(std::move(holder), 0), stream_(port)
     {
         enabled_.resize(kChannels);
         std::iota(enabled_.begin(), enabled_.end(), 0u);
-        const std::uint32_t loopback = htonl(INADDR_LOOPBACK);
-        socket_.OpenForSending(loopback, loopback, port);
     }
 
     void Produce(std::uint32_t frame)
     {
         const std::vector<std::uint16_t>& values = Extract(frame);
         total_ += std::uint32_t(values.size());
-        VAnalogueFrameRecord record;
-        record.deviceId = 0x02000001;
-        record.currentFrame = frame;
-        record.previousFrame = frame - 1;
-        record.runningTotal = total_;
-        record.samplesPerChannel = std::uint16_t(kSamplesPerChannel);
-        record.channelCount = std::uint16_t(enabled_.size());
-        record.channelMask = ~0ULL;
-        stream_.Send(values, record);
+        stream_.Send(frame, values, total_, kSamplesPerChannel);
     }
 
     const std::vector<std::uint16_t>& Extract(std::uint32_t frame)
@@ -115,11 +139,39 @@ public:
     }
 
 private:
-    boost::asio::io_context io_;
     VX1DSamples samples_;
-    VDataOutSocket socket_;
-    VAnalogueStream stream_;
+    Stream stream_;
     std::vector<std::uint32_t> enabled_;
+    std::uint32_t total_ = 0;
+};
+
+// A synthetic box's frame step: sample the sine on the master clock, count, send.
+class SignalBox
+{
+public:
+    explicit SignalBox(std::uint16_t port) : stream_(port)
+    {
+        settings_.prescaler = 5;
+        settings_.divisor = 135000000 / (5 * kSampleRate);
+        settings_.numChannels = kChannels;
+        settings_.enabledChannels = ~0ULL;
+        settings_.gains.fill(1);
+        settings_.captureActive = true;
+        settings_.testSignalFrequency = 1.0;
+    }
+
+    void Produce(std::uint32_t frame)
+    {
+        const std::uint32_t instants = signal_.Produce(settings_, frameTicks_);
+        total_ += instants;
+        stream_.Send(frame, signal_.Values(), total_, instants);
+    }
+
+private:
+    VNetBoxSettings settings_;
+    const std::int64_t frameTicks_ = VTestSignal::FrameTicks(kFrameRate);
+    VTestSignal signal_;
+    Stream stream_;
     std::uint32_t total_ = 0;
 };
 
@@ -151,6 +203,7 @@ Costs Measure(const std::shared_ptr<VX1DHolder>& holder, int seconds)
 {
     Sink sink;
     Box box(holder, sink.Port());
+    SignalBox signal(sink.Port());
     Costs costs;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     std::uint32_t frame = 0;
@@ -158,6 +211,7 @@ Costs Measure(const std::shared_ptr<VX1DHolder>& holder, int seconds)
     {
         costs.extract += CpuOf(kFramesPerRound, frame, [&](std::uint32_t f) { box.Extract(f); });
         costs.box += CpuOf(kFramesPerRound, frame, [&](std::uint32_t f) { box.Produce(f); });
+        costs.signal += CpuOf(kFramesPerRound, frame, [&](std::uint32_t f) { signal.Produce(f); });
         costs.bare += BareSend(sink.Port(), kFramesPerRound);
         costs.frames += kFramesPerRound;
         frame += std::uint32_t(kFramesPerRound);
@@ -171,6 +225,7 @@ void Report(const Costs& costs)
     const double extract = costs.extract / frames;
     const double box = costs.box / frames;
     const double bare = costs.bare / frames;
+    const double signal = costs.signal / frames;
     std::printf("analogue replay, %u channels at %u Hz, %u Hz frames (%u values per frame), "
                 "%lld frames per loop\n",
                 kChannels, kSampleRate, kFrameRate, kChannels * kSamplesPerChannel, costs.frames);
@@ -179,6 +234,10 @@ void Report(const Costs& costs)
                 box * 1e6, box / bare, extract * 1e6, bare * 1e6);
     std::printf("  %u boxes at %u Hz: %.2f %% of one core (bare send: %.2f %%)\n", kBoxes,
                 kFrameRate, box * kBoxes * kFrameRate * 100.0, bare * kBoxes * kFrameRate * 100.0);
+    std::printf("  sine test signal instead of the recording: %.2f us per frame (%.2fx the bare "
+                "send), %u boxes at %u Hz: %.2f %% of one core\n",
+                signal * 1e6, signal / bare, kBoxes, kFrameRate,
+                signal * kBoxes * kFrameRate * 100.0);
 }
 } // namespace
 

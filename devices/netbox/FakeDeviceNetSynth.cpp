@@ -1,5 +1,6 @@
 #include "devices/netbox/FakeDeviceNetSynth.h"
 
+#include "devices/netbox/FakeSourceAnalogueControl.h"
 #include "devices/netbox/NetBoxParameters.h"
 
 VDefinitionRegistry& VFakeDeviceNetSynth::Definitions()
@@ -13,7 +14,9 @@ VFakeDeviceNetSynth::VFakeDeviceNetSynth(VFakeDeviceManager& manager, std::uint3
                                          std::uint32_t halAddress)
     : VFakeDeviceNet(manager, deviceId, port, localAddress, halAddress, Definitions().Get())
 {
-    SetParameter("Card0Type", std::string("Not populated"));
+    // The card type is fixed while the box is connected, so a box that started without an
+    // analogue card could never send its test signal: it starts with one.
+    SetParameter(NetBoxParameters::CardTypeName(0), std::string("Analogue"));
 }
 
 std::string VFakeDeviceNetSynth::GetDescription() const
@@ -33,5 +36,8 @@ void VFakeDeviceNetSynth::OnDisconnected()
     SetCardTypeReadOnly(false);
 }
 
-// The test-signal sources are not part of this version: the box sends no analogue data.
-void VFakeDeviceNetSynth::OnPortSet(std::uint16_t /*port*/) {}
+void VFakeDeviceNetSynth::OnPortSet(std::uint16_t port)
+{
+    if (GetNetSettings()->analogueCard)
+        SetSource(std::make_shared<VFakeSourceAnalogueControl>(*this, GetIoService(), port));
+}

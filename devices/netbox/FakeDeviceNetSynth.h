@@ -1,8 +1,8 @@
 #pragma once
-// A network box that needs no trial file: its control card type is chosen by the user and
-// it carries the frequency of its analogue test signal. The sources that generate the test
-// signal come with the synthetic sources; until then it answers, announces and steps its
-// frames like any box and sends no analogue data.
+// A network box that needs no trial file: its analogue card sends a sine test signal at the
+// frequency the box carries. The card type can be chosen while the box is down; it starts as
+// an analogue card, the only kind that sends data, and is fixed while the box is connected.
+// Only control card 0 exists: the box has one analogue slot and one source.
 //
 // Thread rules: as for every network box.
 
@@ -23,6 +23,7 @@ public:
     // The reset; the card type is then fixed until the box goes down.
     void OnConnected() override;
     void OnDisconnected() override;
+    // Starts the test signal of slot 0 on `port` when its card is analogue.
     void OnPortSet(std::uint16_t port) override;
 
 protected:
