@@ -15,12 +15,20 @@ public:
     VPayloadReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     std::size_t Remaining() const { return size_ - position_; }
-    bool ReadU8(std::uint8_t& value);
-    bool ReadU16(std::uint16_t& value);
-    bool ReadU32(std::uint32_t& value);
-    bool ReadU64(std::uint64_t& value);
+    bool ReadU8(std::uint8_t& value) { return ReadInteger(value); }
+    bool ReadU16(std::uint16_t& value) { return ReadInteger(value); }
+    bool ReadU32(std::uint32_t& value) { return ReadInteger(value); }
+    bool ReadU64(std::uint64_t& value) { return ReadInteger(value); }
 
 private:
+    template <class T> bool ReadInteger(T& value)
+    {
+        std::uint64_t wide = 0;
+        if (!ReadLittleEndian(sizeof(T), wide))
+            return false;
+        value = static_cast<T>(wide);
+        return true;
+    }
     bool ReadLittleEndian(std::size_t bytes, std::uint64_t& value);
 
     const std::uint8_t* data_;

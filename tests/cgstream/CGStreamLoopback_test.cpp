@@ -5,11 +5,9 @@
 #include "tests/support/TempDirectory.h"
 #include "tools/halprobe/CGStreamServer.h"
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -25,18 +23,7 @@ constexpr std::uint16_t kDefaultPort = 801;
 class RawServer
 {
 public:
-    RawServer()
-    {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(kDefaultPort);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(::listen(listener_, 1), 0);
-    }
+    RawServer() : listener_(HalProbe::ListenOnLoopback(kDefaultPort)) {}
     ~RawServer()
     {
         if (client_ >= 0)
@@ -53,7 +40,7 @@ public:
     }
 
 private:
-    int listener_ = -1;
+    const int listener_;
     int client_ = -1;
 };
 

@@ -21,26 +21,6 @@ constexpr int kStopCheckMilliseconds = 20;
 // A client's requests are a few bytes; anything far larger is not a client of ours.
 constexpr std::uint32_t kMaxRequestLength = 1u << 16;
 
-int Listen(std::uint16_t port)
-{
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener < 0)
-        throw ProbeError("cannot open the CG stream listener");
-    const int on = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 1) != 0)
-    {
-        ::close(listener);
-        throw ProbeError("cannot listen on CG stream port " + std::to_string(port));
-    }
-    return listener;
-}
-
 std::uint16_t BoundPort(int listener)
 {
     sockaddr_in address{};
@@ -89,8 +69,28 @@ std::vector<std::uint8_t> FramePacket(std::uint32_t frame, const std::set<std::u
 }
 } // namespace
 
+int ListenOnLoopback(std::uint16_t port)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener < 0)
+        throw ProbeError("cannot open the CG stream listener");
+    const int on = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0)
+    {
+        ::close(listener);
+        throw ProbeError("cannot listen on CG stream port " + std::to_string(port));
+    }
+    return listener;
+}
+
 VCGStreamServer::VCGStreamServer(std::uint16_t port, FrameSource frames)
-    : listener_(Listen(port)), port_(BoundPort(listener_)),
+    : listener_(ListenOnLoopback(port)), port_(BoundPort(listener_)),
       frames_(std::move(frames)), offered_{kStreamInfo, kSubjectInfo, kFrameInfo, kTimecode,
                                            kContents}
 {

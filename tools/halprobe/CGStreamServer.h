@@ -20,6 +20,10 @@
 
 namespace HalProbe
 {
+// A TCP listener on 127.0.0.1:`port` (0: a free port), with address reuse; throws
+// ProbeError when the port cannot be had.
+int ListenOnLoopback(std::uint16_t port);
+
 class VCGStreamServer
 {
 public:
