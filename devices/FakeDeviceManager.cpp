@@ -43,6 +43,7 @@ VFakeDeviceManager::~VFakeDeviceManager()
     {
         std::lock_guard<std::recursive_mutex> lock(listMutex_);
         released.swap(devices_);
+        cgClients_.clear();
     }
     TakeOutOfService(released);
     WaitForIoHandlers();
@@ -127,6 +128,28 @@ void VFakeDeviceManager::AddSynthNetworkBox()
     CreateDevice<VFakeDeviceNetSynth>(NetworkBoxId);
 }
 
+std::shared_ptr<VFakeLumeCGClient> VFakeDeviceManager::AddCGClient()
+{
+    // The client's parameters are bound to the main thread, so it is destroyed there.
+    std::shared_ptr<VFakeLumeCGClient> client(new VFakeLumeCGClient(eventManager_),
+                                              VEventThreadDeleter(eventManager_));
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    cgClients_.push_back(client);
+    return client;
+}
+
+unsigned VFakeDeviceManager::GetCGClientCount()
+{
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    return static_cast<unsigned>(cgClients_.size());
+}
+
+std::shared_ptr<VFakeLumeCGClient> VFakeDeviceManager::GetCGClient(unsigned index)
+{
+    std::lock_guard<std::recursive_mutex> lock(listMutex_);
+    return index < cgClients_.size() ? cgClients_[index] : nullptr;
+}
+
 unsigned VFakeDeviceManager::GetDeviceCount()
 {
     std::lock_guard<std::recursive_mutex> lock(listMutex_);
@@ -159,6 +182,9 @@ void VFakeDeviceManager::OnMasterFrame(VFakeDevice& master)
     }
     pool_.SubmitAll(std::move(ticks));
     pool_.WaitUntilIdle();
+    const auto produced = static_cast<std::uint32_t>(master.GetPreviousFrame());
+    for (const std::shared_ptr<VFakeLumeCGClient>& client : cgClients_)
+        client->RecordSent(produced);
 }
 
 void VFakeDeviceManager::OnMasterChosen(const VFakeDevice& master)

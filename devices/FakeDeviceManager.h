@@ -6,8 +6,9 @@
 //
 // Thread rules: construction, loading, GetDevice(), OnMasterChosen() and destruction run
 // on the main thread; OnBroadcastCommand() on the broadcast receive thread or the sync
-// master's thread; OnMasterFrame() on the sync master's thread; BetweenFrames() on any
-// thread. `listMutex_` guards `devices_` and is held across broadcast dispatch and the
+// master's thread; OnMasterFrame() on the sync master's thread; BetweenFrames(),
+// GetCGClientCount() and GetCGClient() on any thread; AddCGClient() on the main thread.
+// `listMutex_` guards `devices_` and `cgClients_` and is held across broadcast dispatch and the
 // master's whole frame (its own step and every other device's), so a broadcast or a new
 // frame number never lands in the middle of a frame and no device is added meanwhile. The
 // thread that holds it may take it again (the master announces SYNC from inside its
@@ -15,6 +16,7 @@
 
 #include "Framework/EventSystem/EventManager.h"
 #include "Utils/UtilsThreading/ThreadPool.h"
+#include "cgstream/FakeLumeCGClient.h"
 #include "devices/BroadcastReceiver.h"
 #include "devices/EventThreadDeleter.h"
 #include "devices/FakeDevice.h"
@@ -72,6 +74,12 @@ public:
         return CreateDevice<Device>(deviceIdOf, std::forward<Args>(args)...);
     }
 
+    // One latency client, fed with every frame the sync master produces.
+    std::shared_ptr<VFakeLumeCGClient> AddCGClient();
+    unsigned GetCGClientCount();
+    // None for an index beyond the list.
+    std::shared_ptr<VFakeLumeCGClient> GetCGClient(unsigned index);
+
     unsigned GetDeviceCount();
     // No lock and no bound check: only for indices below GetDeviceCount() while the
     // list does not change (start-up).
@@ -82,7 +90,7 @@ public:
 
     // Runs one frame of the sync master: its own step, then the step of every other
     // device in parallel; returns when all have finished, so every device advances in
-    // lock-step with the master.
+    // lock-step with the master. Then every CG client notes the frame as sent.
     void OnMasterFrame(VFakeDevice& master);
 
     // `master` has become the sync master: every other master becomes Slave, as a MASTER
@@ -125,7 +133,8 @@ private:
 
     std::string loadError_; // main thread
     std::recursive_mutex listMutex_;
-    std::vector<std::shared_ptr<VFakeDevice>> devices_; // guarded by listMutex_
+    std::vector<std::shared_ptr<VFakeDevice>> devices_;         // guarded by listMutex_
+    std::vector<std::shared_ptr<VFakeLumeCGClient>> cgClients_; // guarded by listMutex_
     const std::uint32_t localAddress_;
     const std::uint32_t halAddress_;
     IEventManager& eventManager_;

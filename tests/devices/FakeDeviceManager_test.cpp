@@ -109,6 +109,27 @@ TEST_F(FakeDeviceManagerTest, MasterAloneProducesOnlyItsOwnFrame)
     EXPECT_EQ(master.Frames(), (std::vector<std::int32_t>{0}));
 }
 
+TEST_F(FakeDeviceManagerTest, EveryCGClientNotesEachFrameTheMasterHasJustProduced)
+{
+    TestDevice& master = AddConnected();
+    AddConnected();
+    const std::shared_ptr<VFakeLumeCGClient> first = rig_.Manager().AddCGClient();
+    const std::shared_ptr<VFakeLumeCGClient> second = rig_.Manager().AddCGClient();
+    ASSERT_EQ(rig_.Manager().GetCGClientCount(), 2u);
+    EXPECT_EQ(rig_.Manager().GetCGClient(1), second);
+    EXPECT_EQ(rig_.Manager().GetCGClient(2), nullptr);
+
+    rig_.Manager().OnMasterFrame(master);
+    rig_.Manager().OnMasterFrame(master);
+
+    for (const auto& client : {first, second})
+    {
+        EXPECT_EQ(client->GetLatency().GetPendingCount(), 2u);
+        EXPECT_TRUE(client->GetLatency().IsPending(0));
+        EXPECT_TRUE(client->GetLatency().IsPending(1));
+    }
+}
+
 TEST_F(FakeDeviceManagerTest, DestructionWhileTheHalKeepsBroadcastingReleasesEveryDevice)
 {
     std::weak_ptr<VFakeDevice> first = rig_.AddDevice().SharedAs<VFakeDevice>();

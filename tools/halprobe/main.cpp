@@ -9,6 +9,7 @@
 #include "tools/halprobe/ListenCommand.h"
 #include "tools/halprobe/ProbeError.h"
 #include "tools/halprobe/RecordText.h"
+#include "tools/halprobe/ServeCgCommand.h"
 #include "tools/halprobe/SocketAddress.h"
 #include "tools/halprobe/UsageError.h"
 
@@ -205,6 +206,7 @@ const Subcommand kSubcommands[] = {
     {"session", "talk to a device's command session", kSessionUsage, RunSession},
     {"listen", "print and count the records and camera streams a device sends to the HAL",
      kListenUsage, RunListen},
+    {"serve-cg", "serve a CG stream of frame numbers for a CG client", kServeCgUsage, RunServeCg},
 };
 
 void PrintUsage()
