@@ -3,6 +3,7 @@
 #include "Framework/EventSystem/DeferredAction.h"
 #include "Framework/EventSystem/EventManagerQt.h"
 #include "app/ConsoleControl.h"
+#include "app/TestPattern.h"
 #include "devices/FakeDeviceManager.h"
 #include "devices/camera/FakeDeviceCameraX2D.h"
 #include "devices/netbox/FakeDeviceNetX1D.h"
@@ -32,6 +33,7 @@ struct Options
     vul_arg<std::string> x1d{"-x1d", "X1D File to run", ""};
     vul_arg<std::string> x2d{"-x2d", "X2D File to run", ""};
     vul_arg<bool> crash{"-crash", "trigger a crash", false};
+    TestPatternOptions testPattern;
 };
 
 // The parameter definitions each device class shares, made at start-up and released after
@@ -105,6 +107,14 @@ void LoadTrialFiles(const Options& options, VFakeDeviceManager& manager)
         if (!manager.LoadX2D(options.x2d()))
             ReportUnusableFile("X2D", options.x2d(), manager);
     }
+}
+
+// The trial files' devices first (they take the lower ports), then the test pattern's.
+void CreateDevices(const Options& options, TestPattern& pattern, VFakeDeviceManager& manager)
+{
+    LoadTrialFiles(options, manager);
+    pattern.AddDevices(manager);
+    pattern.StartCGClient(manager);
     if (manager.GetDeviceCount() == 0)
         std::fprintf(stderr, "No trial file gave any device: nothing is emulated.\n");
     std::printf("Press Ctrl-C to quit\n\n\n");
@@ -122,7 +132,7 @@ void ConnectDevices(VFakeDeviceManager& manager)
 }
 
 int Emulate(QCoreApplication& application, IEventManager& eventManager, const Options& options,
-            const VNetAddress& local, const VNetAddress& hal)
+            TestPattern& pattern, const VNetAddress& local, const VNetAddress& hal)
 {
     std::printf("Local IP: %s\n", ToString(local).c_str());
     std::printf("HAL   IP: %s\n", ToString(hal).c_str());
@@ -133,9 +143,11 @@ int Emulate(QCoreApplication& application, IEventManager& eventManager, const Op
     // Watching for Ctrl-C before "Press Ctrl-C to quit" is printed: a stop requested
     // during loading is served as soon as the event loop runs.
     VConsoleControl consoleControl(application);
-    LoadTrialFiles(options, manager);
+    CreateDevices(options, pattern, manager);
     ConnectDevices(manager);
-    return application.exec();
+    const int exitCode = application.exec();
+    pattern.ExportLatency();
+    return exitCode;
 }
 } // namespace
 
@@ -155,11 +167,19 @@ int Run(int& argc, char** argv)
     if (!ParseAddressOption(options.localIp, "Unknown local IP address ", local) ||
         !ParseAddressOption(options.halIp, "Unknown HAL IP address ", hal))
         return 1;
-    if (!options.x1d.set() && !options.x2d.set())
+    TestPattern pattern(options.testPattern);
+    const std::string problem = pattern.Check();
+    if (!problem.empty())
+    {
+        std::cerr << problem << std::endl;
+        PrintUsage();
+        return 1;
+    }
+    if (!options.x1d.set() && !options.x2d.set() && !pattern.IsRequested())
     {
         PrintUsage();
         return 1;
     }
-    return Emulate(application, eventManager, options, local, hal);
+    return Emulate(application, eventManager, options, pattern, local, hal);
 }
 } // namespace BriselCL
