@@ -351,9 +351,12 @@ void VFakeDevice::OnMaster(const BroadcastFields& fields)
         mode = (*flags & 1) ? SyncMode::kSurrogateMaster : SyncMode::kMaster;
     else if (*device == BroadcastCommand::kAllDevices)
         mode = SyncMode::kFreeRunning;
-    // The rate first: a device made master starts its clock as its mode changes, and its
-    // first frame must already see the new rate.
-    SetParameter("SystemFrameRate", *whole + *thousandths * 0.001);
+    // Every device takes the new rate at once, within this broadcast: the new master starts
+    // its clock as its mode changes on the main thread, and the first frame it drives must
+    // see the new rate in every device, whose own parameter writes may still be on their way.
+    const double rate = *whole + *thousandths * 0.001;
+    systemFrameRate_ = rate;
+    SetParameter("SystemFrameRate", rate);
     SetParameter("SyncMode", mode);
     pendingSync_ = true;
 }

@@ -191,15 +191,22 @@ TEST_F(FakeDeviceNetTest, FrameTickRestartsCaptureAfterAChannelChange)
     EXPECT_EQ(box_.SourceFrames(), 12) << "no source frame in preview";
 }
 
-// A box made master streams samples per frame from the rate: its very first frame must
-// already run at the rate the MASTER command gave.
-TEST_F(FakeDeviceNetTest, AMasterCommandsFirstFrameRunsAtItsRate)
+// Boxes stream samples per frame from the rate: the very first frame a MASTER command starts
+// must already run at its rate, in the master and in every other device.
+TEST_F(FakeDeviceNetTest, AMasterCommandsFirstFrameRunsAtItsRateInEveryDevice)
 {
-    box_.SetParameter("Enabled", true);
-    box_.SetParameter("SystemEnabled", true);
+    TestNetBox& slave = rig_.Add<TestNetBox>(VFakeDeviceManager::NetworkBoxId,
+                                             BriselTest::TestNetBoxDefinitions());
+    TestRig::Connect(slave);
+    for (TestNetBox* box : {&box_, &slave})
+    {
+        box->SetParameter("Enabled", true);
+        box->SetParameter("SystemEnabled", true);
+    }
     hal_.Master(kBox1, 250.0);
-    ASSERT_TRUE(QtTest::RunLoopUntil([&] { return box_.SourceFrames() > 0; }));
+    ASSERT_TRUE(QtTest::RunLoopUntil([&] { return slave.SourceFrames() > 0; }));
     EXPECT_EQ(box_.FirstFrameRate(), 250.0);
+    EXPECT_EQ(slave.FirstFrameRate(), 250.0);
     hal_.Master(0xFFFFFFFF, 250.0);
     EXPECT_TRUE(QtTest::RunLoopUntil([&] { return box_.GetSyncMode() == 3; }));
 }
