@@ -47,6 +47,7 @@ VMainWindow::VMainWindow(const QString& consoleFolder, QWidget* parent)
     setWindowTitle(QString("Sarnet Brisel ") + BRISEL_VERSION);
     setWindowIcon(QIcon(kLedOn));
     process_->setProcessChannelMode(QProcess::MergedChannels);
+    NameWidgets();
     BuildLayout();
     ConnectSlots();
     ReadSettings();
@@ -63,6 +64,20 @@ VMainWindow::~VMainWindow()
 Launcher::ConsoleCommand VMainWindow::CurrentCommand() const
 {
     return Launcher::BuildConsoleCommand(consoleFolder_, x1dPath_->text(), x2dPath_->text());
+}
+
+void VMainWindow::NameWidgets()
+{
+    x1dPath_->setObjectName("x1dPath");
+    x1dBrowse_->setObjectName("x1dBrowse");
+    x2dPath_->setObjectName("x2dPath");
+    x2dBrowse_->setObjectName("x2dBrowse");
+    stream_->setObjectName("stream");
+    stop_->setObjectName("stop");
+    command_->setObjectName("command");
+    output_->setObjectName("output");
+    led_->setObjectName("led");
+    process_->setObjectName("console");
 }
 
 void VMainWindow::BuildLayout()

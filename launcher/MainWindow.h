@@ -46,6 +46,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Object names let scripts and tests find the controls.
+    void NameWidgets();
     void BuildLayout();
     void AddPathRow(QGridLayout* grid, int row, const QString& label, QLineEdit* path,
                     QToolButton* browse);
