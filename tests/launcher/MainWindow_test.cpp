@@ -96,6 +96,14 @@ protected:
         return QtTest::RunLoopUntil([&] { return controls.output->toPlainText().contains(text); });
     }
 
+    // Streams `x2dPath` and waits until the emulator has reported its start-up.
+    static bool StartStreaming(const Controls& controls, const QString& x2dPath)
+    {
+        controls.x2dPath->setText(x2dPath);
+        controls.stream->click();
+        return WaitForOutput(controls, "Press Ctrl-C to quit");
+    }
+
     QTemporaryDir settingsFolder_;
 };
 
@@ -116,7 +124,7 @@ TEST_F(LauncherWindowTest, ApplicationSetUpGivesIdentityStyleAndDarkPalette)
     EXPECT_EQ(palette.color(QPalette::Inactive, QPalette::Shadow), QColor(20, 20, 80));
 }
 
-TEST_F(LauncherWindowTest, WindowStartsIdleWithTitleIconAndDarkLed)
+TEST_F(LauncherWindowTest, FreshWindowIsIdleWithDefaultGeometryTitleIconAndDarkLed)
 {
     VMainWindow window("/opt/rig");
     const Controls controls(window);
@@ -131,6 +139,10 @@ TEST_F(LauncherWindowTest, WindowStartsIdleWithTitleIconAndDarkLed)
     EXPECT_TRUE(controls.command->isReadOnly());
     EXPECT_TRUE(controls.output->isReadOnly());
     EXPECT_FALSE(controls.x1dBrowse->icon().isNull());
+    EXPECT_EQ(window.size(), QSize(400, 400));
+    EXPECT_EQ(window.pos(), QPoint(200, 200));
+    EXPECT_TRUE(controls.x1dPath->text().isEmpty());
+    EXPECT_TRUE(controls.x2dPath->text().isEmpty());
 }
 
 TEST_F(LauncherWindowTest, CommandQuotesTheProgramAndEachGivenPath)
@@ -192,16 +204,6 @@ TEST_F(LauncherWindowTest, EachProcessStateSetsControlsLedAndFocus)
     EXPECT_TRUE(controls.Idle());
     EXPECT_TRUE(controls.LedShows(kLedOff));
     EXPECT_EQ(window.focusWidget(), controls.stream);
-}
-
-TEST_F(LauncherWindowTest, GeometryAndPathsDefaultWhenNothingWasSaved)
-{
-    VMainWindow window("/rig");
-    const Controls controls(window);
-    EXPECT_EQ(window.size(), QSize(400, 400));
-    EXPECT_EQ(window.pos(), QPoint(200, 200));
-    EXPECT_TRUE(controls.x1dPath->text().isEmpty());
-    EXPECT_TRUE(controls.x2dPath->text().isEmpty());
 }
 
 TEST_F(LauncherWindowTest, ClosingSavesGeometryAndPathsForTheNextWindow)
@@ -270,12 +272,9 @@ TEST_F(LauncherWindowTest, StreamingShowsStartUpLinesWhileRunningAndStopKillsThe
     VMainWindow window(ConsoleFolder());
     const Controls controls(window);
     window.show();
-    controls.x2dPath->setText(SAMPLE_X2D_PATH);
-
-    controls.stream->click();
 
     // The emulator runs until it is stopped, so lines seen now were read as it printed them.
-    ASSERT_TRUE(WaitForOutput(controls, "Press Ctrl-C to quit"));
+    ASSERT_TRUE(StartStreaming(controls, SAMPLE_X2D_PATH));
     EXPECT_EQ(controls.console->state(), QProcess::Running);
     EXPECT_TRUE(controls.output->toPlainText().contains("X2D     : " SAMPLE_X2D_PATH "\n"));
     EXPECT_TRUE(controls.Busy());
@@ -300,11 +299,8 @@ TEST_F(LauncherWindowTest, PathsWithBlanksAndQuotesReachTheConsoleIntact)
     ASSERT_TRUE(QFile::copy(SAMPLE_X2D_PATH, trial));
     VMainWindow window(ConsoleFolder());
     const Controls controls(window);
-    controls.x2dPath->setText(trial);
 
-    controls.stream->click();
-
-    ASSERT_TRUE(WaitForOutput(controls, "Press Ctrl-C to quit"));
+    ASSERT_TRUE(StartStreaming(controls, trial));
     EXPECT_TRUE(controls.output->toPlainText().contains("X2D     : " + trial + "\n"));
     EXPECT_FALSE(controls.output->toPlainText().contains("cannot be used"));
     controls.stop->click();
@@ -318,9 +314,7 @@ TEST_F(LauncherWindowTest, ClosingWhileStreamingKillsTheConsoleAndSavesThePaths)
         VMainWindow window(ConsoleFolder());
         const Controls controls(window);
         window.show();
-        controls.x2dPath->setText(SAMPLE_X2D_PATH);
-        controls.stream->click();
-        ASSERT_TRUE(WaitForOutput(controls, "Press Ctrl-C to quit"));
+        ASSERT_TRUE(StartStreaming(controls, SAMPLE_X2D_PATH));
         pid = controls.console->processId();
 
         window.close();
