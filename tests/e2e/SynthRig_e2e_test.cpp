@@ -82,7 +82,9 @@ TEST(SynthRig, TestPatternStreamsInOrderAndTheCGClientExportsItsLatency)
             EXPECT_EQ(frame->deviceId, kCamera);
             EXPECT_EQ(frame->centroids.size(), 300u);
             if (cameraFrames++ > 0)
+            {
                 EXPECT_EQ(frame->frameNumber, lastFrame.load() + 1);
+            }
             lastFrame = frame->frameNumber;
         }
         if (const auto frame = analogue.NextFrame(2ms))
