@@ -33,6 +33,11 @@ Branding ParseBranding(const char* text)
     return selector == 1u ? Branding::Sarnet : Branding::Qelt;
 }
 
+const char* BrandingName(Branding branding)
+{
+    return branding == Branding::Sarnet ? "Sarnet" : "Qelt";
+}
+
 bool IsBatch(int argc, char** argv)
 {
     return argc > 5 && std::strcmp(argv[5], "--batch") == 0;

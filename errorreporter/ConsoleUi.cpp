@@ -1,8 +1,4 @@
-// The reporter's user interface for a build without the dialog: messages go to standard error,
-// the report is never sent and no e-mail address is kept, so the user is told where the dump
-// lies and which incident ID it has.
-
-#include "errorreporter/ReporterUi.h"
+#include "errorreporter/ConsoleUi.h"
 
 #include <cstdio>
 
@@ -31,7 +27,7 @@ private:
 };
 } // namespace
 
-std::unique_ptr<IReporterUi> CreateInteractiveUi(int&, char**)
+std::unique_ptr<IReporterUi> CreateConsoleUi()
 {
     return std::make_unique<ConsoleUi>();
 }

@@ -1,6 +1,7 @@
 #include "errorreporter/Reporter.h"
 
 #include "errorreporter/CommandLine.h"
+#include "errorreporter/ConsoleUi.h"
 #include "errorreporter/Incident.h"
 #include "errorreporter/MinidumpWriter.h"
 #include "errorreporter/ProcessAttachment.h"
@@ -22,6 +23,17 @@ constexpr char kBatchDumpName[] = "QeltErrorReportingDumpFile.dmp";
 constexpr char kSupportEmail[] = "support@qelt.example";
 constexpr std::size_t kMaximumMessage = 260;
 
+bool DisplayAvailable()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+    {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
+}
+
 // Where the crash happened, as the command line gives it.
 struct Crash
 {
@@ -36,7 +48,7 @@ public:
     ReporterRun(int argc, char** argv) : argc_(argc), argv_(argv), batch_(IsBatch(argc, argv))
     {
         if (!batch_)
-            ui_ = CreateInteractiveUi(uiArgc_, argv);
+            ui_ = DisplayAvailable() ? CreateInteractiveUi(uiArgc_, argv) : CreateConsoleUi();
     }
 
     int Run();
@@ -230,11 +242,6 @@ int ReporterRun::Run()
     return Deliver(dumpPath, incidentID, choice.send);
 }
 } // namespace
-
-const char* BrandingName(Branding branding)
-{
-    return branding == Branding::Sarnet ? "Sarnet" : "Qelt";
-}
 
 int Run(int argc, char** argv)
 {

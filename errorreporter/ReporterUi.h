@@ -71,6 +71,7 @@ public:
 };
 
 // The interactive user interface, made before anything is shown (it sets up the toolkit from
-// the command line).
+// the command line). Called only when a display is available (DISPLAY or WAYLAND_DISPLAY set);
+// otherwise the reporter uses the console interface (ConsoleUi.h).
 std::unique_ptr<IReporterUi> CreateInteractiveUi(int& argc, char** argv);
 } // namespace QeltErrorReporting
