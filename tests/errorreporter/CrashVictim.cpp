@@ -1,10 +1,11 @@
-// A program that installs the crash handler, starts two idle threads and then writes through a
-// null pointer, for the tests of the crash report. It lies beside the error reporter, so the
-// handler finds it.
+// A program that installs the crash handler, starts two idle threads, prints their thread IDs
+// and then writes through a null pointer, for the tests of the crash report. It lies beside the
+// error reporter, so the handler finds it.
 
 #include "diagnostics/CrashHandler.h"
 
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -25,7 +26,7 @@ int main()
     Farrowkit::VCrashHandler handler(1);
     std::mutex mutex;
     std::condition_variable changed;
-    int started = 0;
+    std::vector<pid_t> started;
     std::vector<std::thread> idle;
     for (int i = 0; i < 2; ++i)
     {
@@ -34,7 +35,7 @@ int main()
             {
                 {
                     std::lock_guard<std::mutex> lock(mutex);
-                    ++started;
+                    started.push_back(::gettid());
                 }
                 changed.notify_all();
                 for (;;)
@@ -43,7 +44,9 @@ int main()
     }
     {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return started == 2; });
+        changed.wait(lock, [&] { return started.size() == 2; });
+        std::printf("%d %d\n", int(started[0]), int(started[1]));
+        std::fflush(stdout);
     }
     WriteThroughNull();
     return 0;
