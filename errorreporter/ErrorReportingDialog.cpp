@@ -76,6 +76,7 @@ QWidget* VErrorReportingDialog::MakeBanner(const DialogInput& input)
     auto* title = new QLabel(QString::fromStdString(input.moduleName) +
                              QStringLiteral(" has caused an error"));
     title->setObjectName(QStringLiteral("errorTitle"));
+    title->setTextFormat(Qt::PlainText); // a module name is never markup
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -98,6 +99,7 @@ QWidget* VErrorReportingDialog::MakeFields(const DialogInput& input)
 
     auto* intro = new QLabel(IntroText(input.branding));
     intro->setObjectName(QStringLiteral("introText"));
+    intro->setTextFormat(Qt::PlainText);
     intro->setWordWrap(true);
     column->addWidget(intro);
 

@@ -75,6 +75,16 @@ TEST(ErrorReportingDialogTest, ShowsTheTextsOfEachBrandingAndOnlyItsLogo)
     }
 }
 
+TEST(ErrorReportingDialogTest, AModuleNameThatLooksLikeMarkupIsShownAsItIs)
+{
+    DialogInput input = SampleInput(Branding::Qelt);
+    input.moduleName = "<b>odd</b>";
+    VErrorReportingDialog dialog(input);
+    const QLabel& title = Find<QLabel>(dialog, "errorTitle");
+    EXPECT_EQ(title.textFormat(), Qt::PlainText);
+    EXPECT_EQ(title.text(), "<b>odd</b> has caused an error");
+}
+
 TEST(ErrorReportingDialogTest, TheDetailedDumpBoxIsNeverOfferedAndLeavesANormalDump)
 {
     VErrorReportingDialog dialog(SampleInput(Branding::Qelt));
