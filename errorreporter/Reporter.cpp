@@ -6,6 +6,7 @@
 #include "errorreporter/MinidumpWriter.h"
 #include "errorreporter/ProcessAttachment.h"
 #include "errorreporter/ProcessMemory.h"
+#include "errorreporter/ReporterTexts.h"
 #include "errorreporter/ReporterUi.h"
 
 #include <cstdio>
@@ -19,9 +20,12 @@ namespace QeltErrorReporting
 {
 namespace
 {
+using QeltReporter::ErrorText;
+using QeltReporter::NotSentText;
+using QeltReporter::ReporterError;
+using QeltReporter::UsageText;
+
 constexpr char kBatchDumpName[] = "QeltErrorReportingDumpFile.dmp";
-constexpr char kSupportEmail[] = "support@qelt.example";
-constexpr std::size_t kMaximumMessage = 260;
 
 bool DisplayAvailable()
 {
@@ -59,7 +63,6 @@ private:
     std::string MakeDumpPath();
     bool ReadCrashRecord(const Crash& crash, DumpContents& contents) const;
     int Deliver(const std::string& dumpPath, const std::string& incidentID, bool send);
-    int ReportUploadFailure(const UploadResult& result);
 
     int argc_;
     char** argv_;
@@ -85,14 +88,14 @@ bool ReporterRun::ParseCrash(Crash& crash)
     const std::optional<std::uint64_t> thread = ParseNumber(argv_[3]);
     if (!thread)
     {
-        Fail("Unable to read thread ID.");
+        Fail(ErrorText(ReporterError::ReadThreadId));
         return false;
     }
     crash.threadID = static_cast<pid_t>(*thread);
     crash.recordAddress = ParseNumber(argv_[2]);
     if (!crash.recordAddress)
     {
-        Fail("Unable to read exception pointer.");
+        Fail(ErrorText(ReporterError::ReadExceptionPointer));
         return false;
     }
     return true;
@@ -110,14 +113,14 @@ std::string ReporterRun::MakeDumpPath()
         folder = "/tmp";
     if (::stat(folder, &status) != 0 || !S_ISDIR(status.st_mode))
     {
-        Fail("Unable to get temporary file path.");
+        Fail(ErrorText(ReporterError::GetTemporaryPath));
         return {};
     }
     std::string path = std::string(folder) + "/QelXXXXXX.tmp";
     const int file = ::mkstemps(path.data(), 4);
     if (file < 0)
     {
-        Fail("Unable to create temporary file.");
+        Fail(ErrorText(ReporterError::CreateTemporaryFile));
         return {};
     }
     ::close(file);
@@ -141,45 +144,24 @@ bool ReporterRun::ReadCrashRecord(const Crash& crash, DumpContents& contents) co
     return true;
 }
 
-int ReporterRun::ReportUploadFailure(const UploadResult& result)
-{
-    switch (result.outcome)
-    {
-    case UploadOutcome::NoConnection:
-        ui_->ShowError("Unable to access your Internet connection.");
-        break;
-    case UploadOutcome::NoServer:
-        ui_->ShowError("Unable to access the Qelt FTP site.");
-        break;
-    default:
-        ui_->ShowError(("Unable to send data to Qelt. Error reported was: " + result.serverResponse)
-                           .substr(0, kMaximumMessage));
-        break;
-    }
-    return 0;
-}
-
 int ReporterRun::Deliver(const std::string& dumpPath, const std::string& incidentID, bool send)
 {
     if (send)
     {
-        const UploadResult result = ui_->UploadDump(dumpPath, "/" + incidentID + ".dmp");
-        if (result.outcome == UploadOutcome::Sent)
+        const UploadResult result = ui_->UploadDump(dumpPath, incidentID);
+        if (result.sent)
         {
             std::remove(dumpPath.c_str());
             return 0;
         }
-        ReportUploadFailure(result);
+        ui_->ShowError(result.message);
     }
     if (batch_)
     {
         std::fprintf(stderr, "Dump filename is: %s\n", dumpPath.c_str());
         return 0;
     }
-    ui_->ShowInformation("Information about this crash has not been sent to Qelt.\nPlease e-mail "
-                         "the file " +
-                         dumpPath + " to " + kSupportEmail + ".\nYour incident ID is " +
-                         incidentID + ".");
+    ui_->ShowInformation(NotSentText(dumpPath, incidentID));
     return 0;
 }
 
@@ -187,13 +169,12 @@ int ReporterRun::Run()
 {
     if (argc_ < 2)
     {
-        ui_->ShowInformation(
-            "This application is used to implement error reporting for Qelt applications.");
+        ui_->ShowInformation(UsageText);
         return 1;
     }
     const std::optional<std::uint64_t> processID = ParseNumber(argv_[1]);
     if (!processID || *processID == 0)
-        return Fail("Unable to read process ID.");
+        return Fail(ErrorText(ReporterError::ReadProcessId));
     Crash crash;
     crash.processID = static_cast<pid_t>(*processID);
     // Held until the reporter ends, so the crashed process stays as it was while it is read.
@@ -207,7 +188,7 @@ int ReporterRun::Run()
     const std::string moduleName = ModuleBaseName(crash.processID);
     if (moduleName.empty() ||
         ::access(("/proc/" + std::to_string(crash.processID) + "/mem").c_str(), R_OK) != 0)
-        return Fail("Unable to attach to process.");
+        return Fail(ErrorText(ReporterError::AttachToProcess));
     const std::time_t now = std::time(nullptr);
     std::tm local = {};
     ::localtime_r(&now, &local);
@@ -228,7 +209,7 @@ int ReporterRun::Run()
         return 1;
     std::FILE* file = std::fopen(dumpPath.c_str(), "wb");
     if (file == nullptr)
-        return batch_ ? 1 : Fail("Unable to create minidump file.");
+        return batch_ ? 1 : Fail(ErrorText(ReporterError::CreateMinidumpFile));
     const bool written =
         ReadCrashRecord(crash, contents) && WriteMinidump(file, attachment, contents);
     if (std::fclose(file) != 0 || !written)
@@ -236,7 +217,7 @@ int ReporterRun::Run()
         if (batch_)
             std::fputs("Unable to write minidump\n", stderr);
         else
-            ui_->ShowError("Unable to write minidump.");
+            ui_->ShowError(ErrorText(ReporterError::WriteMinidump));
         return 1;
     }
     return Deliver(dumpPath, incidentID, choice.send);

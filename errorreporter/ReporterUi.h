@@ -30,21 +30,11 @@ struct ReportChoice
     std::string email;
 };
 
-enum class UploadOutcome
-{
-    Sent,
-    // "Unable to access your Internet connection."
-    NoConnection,
-    // "Unable to access the Qelt FTP site."
-    NoServer,
-    // "Unable to send data to Qelt. Error reported was: " + the server's last response.
-    TransferFailed,
-};
-
 struct UploadResult
 {
-    UploadOutcome outcome = UploadOutcome::NoConnection;
-    std::string serverResponse;
+    bool sent = false;
+    // When not sent: the message that says why, to show the user.
+    std::string message;
 };
 
 class IReporterUi
@@ -65,9 +55,8 @@ public:
     virtual ReportChoice AskUser(const std::string& moduleName, const std::string& incidentID,
                                  Branding branding, const std::string& email) = 0;
 
-    // Stores the file `dumpPath` on the maker's FTP server as `remoteName` ("/" + incident ID +
-    // ".dmp").
-    virtual UploadResult UploadDump(const std::string& dumpPath, const std::string& remoteName) = 0;
+    // Stores the file `dumpPath` on the maker's FTP server as "/" + incident ID + ".dmp".
+    virtual UploadResult UploadDump(const std::string& dumpPath, const std::string& incidentID) = 0;
 };
 
 // The interactive user interface, made before anything is shown (it sets up the toolkit from
