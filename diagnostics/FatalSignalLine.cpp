@@ -28,7 +28,7 @@ const char* SignalName(int signal)
 
 } // namespace
 
-FatalSignalLine::FatalSignalLine(int signal, long processID)
+FatalSignalLine::FatalSignalLine(int signal, long processID, bool reporting)
 {
     Append("Fatal signal ");
     AppendDecimal(static_cast<unsigned long>(signal));
@@ -36,7 +36,7 @@ FatalSignalLine::FatalSignalLine(int signal, long processID)
     Append(SignalName(signal));
     Append(") in process ");
     AppendDecimal(static_cast<unsigned long>(processID));
-    Append(": terminating, no crash report written\n");
+    Append(reporting ? ": writing a crash report\n" : ": terminating, no crash report written\n");
 }
 
 void FatalSignalLine::Append(const char* text)

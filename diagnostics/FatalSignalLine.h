@@ -11,8 +11,9 @@ namespace Farrowkit
 class FatalSignalLine
 {
 public:
-    // "Fatal signal 11 (SIGSEGV) in process <pid>: terminating, no crash report written\n"
-    FatalSignalLine(int signal, long processID);
+    // "Fatal signal 11 (SIGSEGV) in process <pid>: " followed by "writing a crash report\n" when
+    // the error reporter is about to start, else "terminating, no crash report written\n".
+    FatalSignalLine(int signal, long processID, bool reporting = false);
 
     const char* Data() const { return text_; }
     std::size_t Size() const { return size_; }

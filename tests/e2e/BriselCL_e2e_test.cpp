@@ -2,6 +2,7 @@
 // in a network namespace of its own.
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempDirectory.h"
 #include "tests/support/UdpTestSocket.h"
 
 #include <csignal>
@@ -72,7 +73,12 @@ TEST(BriselCL, BadHalAddressIsReported)
 
 TEST(BriselCL, CrashOptionCrashesBeforeAddressesAreChecked)
 {
-    auto process = Start({"-localip", "bad", "-crash"});
+    // In a folder of its own and without a display, where the error reporter leaves its dump.
+    const BriselTest::TempDirectory folder;
+    auto process = std::make_unique<ChildProcess>(
+        "/usr/bin/env",
+        std::vector<std::string>{"-C", folder.Path(), "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                 BRISELCL_PATH, "-localip", "bad", "-crash"});
     const auto status = process->WaitForExit(kGenerous);
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFSIGNALED(*status)) << "status " << *status;
