@@ -3,6 +3,7 @@
 #include "Framework/EventSystem/DeferredAction.h"
 #include "Framework/EventSystem/EventManagerQt.h"
 #include "app/ConsoleControl.h"
+#include "app/FaultOptions.h"
 #include "app/TestPattern.h"
 #include "devices/FakeDeviceManager.h"
 #include "devices/camera/FakeDeviceCameraX2D.h"
@@ -34,6 +35,7 @@ struct Options
     vul_arg<std::string> x2d{"-x2d", "X2D File to run", ""};
     vul_arg<bool> crash{"-crash", "trigger a crash", false};
     TestPatternOptions testPattern;
+    FaultOptions faults;
 };
 
 // The parameter definitions each device class shares, made at start-up and released after
@@ -117,7 +119,6 @@ void CreateDevices(const Options& options, TestPattern& pattern, VFakeDeviceMana
     pattern.StartCGClient(manager);
     if (manager.GetDeviceCount() == 0)
         std::fprintf(stderr, "No trial file gave any device: nothing is emulated.\n");
-    std::printf("Press Ctrl-C to quit\n\n\n");
 }
 
 // Brings every device up: command-session listener, announcements, state reset. Written
@@ -144,6 +145,8 @@ int Emulate(QCoreApplication& application, IEventManager& eventManager, const Op
     // during loading is served as soon as the event loop runs.
     VConsoleControl consoleControl(application);
     CreateDevices(options, pattern, manager);
+    FaultInjection(options.faults).Apply(manager);
+    std::printf("Press Ctrl-C to quit\n\n\n");
     ConnectDevices(manager);
     const int exitCode = application.exec();
     pattern.ExportLatency();
@@ -168,7 +171,9 @@ int Run(int& argc, char** argv)
         !ParseAddressOption(options.halIp, "Unknown HAL IP address ", hal))
         return 1;
     TestPattern pattern(options.testPattern);
-    const std::string problem = pattern.Check();
+    std::string problem = pattern.Check();
+    if (problem.empty())
+        problem = FaultInjection(options.faults).Check();
     if (!problem.empty())
     {
         std::cerr << problem << std::endl;

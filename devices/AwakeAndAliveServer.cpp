@@ -1,5 +1,6 @@
 #include "devices/AwakeAndAliveServer.h"
 
+#include "devices/DeviceFaults.h"
 #include "net/ByteOrder.h"
 
 #include <algorithm>
@@ -73,9 +74,10 @@ EncodeAlive(std::uint32_t localAddress, std::uint32_t deviceId, std::uint32_t de
 VAwakeAndAliveServer::VAwakeAndAliveServer(std::uint32_t localAddress, std::uint32_t halAddress,
                                            std::uint32_t deviceId, std::uint32_t port,
                                            std::uint32_t deviceClass,
-                                           boost::asio::io_context& ioService)
+                                           boost::asio::io_context& ioService,
+                                           const VDeviceFaults* faults)
     : VAwakeAndAliveServer(localAddress, halAddress, deviceId, port, deviceClass, ioService,
-                           SharedTimer())
+                           SharedTimer(), faults)
 {
 }
 
@@ -83,9 +85,10 @@ VAwakeAndAliveServer::VAwakeAndAliveServer(std::uint32_t localAddress, std::uint
                                            std::uint32_t deviceId, std::uint32_t port,
                                            std::uint32_t deviceClass,
                                            boost::asio::io_context& ioService,
-                                           UtilsThreading::VPeriodicCallback& timer)
+                                           UtilsThreading::VPeriodicCallback& timer,
+                                           const VDeviceFaults* faults)
     : VDataOutSocket(ioService), awake_(EncodeAwake(localAddress, deviceId, port, deviceClass)),
-      alive_(EncodeAlive(localAddress, deviceId, deviceClass)), timer_(timer)
+      alive_(EncodeAlive(localAddress, deviceId, deviceClass)), timer_(timer), faults_(faults)
 {
     OpenForSending(localAddress, halAddress, kHalPort);
     // Last, as OnTimer() may run on the callback's thread from here on.
@@ -100,9 +103,11 @@ VAwakeAndAliveServer::~VAwakeAndAliveServer()
 
 void VAwakeAndAliveServer::OnTimer()
 {
-    if (aliveCounter_ == 0)
+    const bool muted = faults_ && faults_->IsMuted();
+    if (aliveCounter_ == 0 && !muted)
         Send(awake_.data(), awake_.size());
     ByteOrder::StoreBigEndian16(alive_.data() + kAliveCounterOffset, aliveCounter_);
-    Send(alive_.data(), alive_.size());
+    if (!muted)
+        Send(alive_.data(), alive_.size());
     ++aliveCounter_;
 }

@@ -18,6 +18,8 @@
 #include <boost/asio/io_context.hpp>
 #include <cstdint>
 
+class VDeviceFaults;
+
 class VAwakeAndAliveServer final : public UtilsThreading::ITimerCallback, public VDataOutSocket
 {
 public:
@@ -26,15 +28,17 @@ public:
     static constexpr std::size_t kAliveSize = 32;
 
     // Addresses in network byte order. Ticks on the process-wide 100 ms periodic
-    // callback, which the first server creates.
+    // callback, which the first server creates. While `faults` (which must outlive the
+    // server) say the device is muted, nothing is sent, though the counter runs on.
     VAwakeAndAliveServer(std::uint32_t localAddress, std::uint32_t halAddress,
                          std::uint32_t deviceId, std::uint32_t port, std::uint32_t deviceClass,
-                         boost::asio::io_context& ioService);
+                         boost::asio::io_context& ioService, const VDeviceFaults* faults = nullptr);
     // The same on a periodic callback of the caller's, which must outlive the server.
     VAwakeAndAliveServer(std::uint32_t localAddress, std::uint32_t halAddress,
                          std::uint32_t deviceId, std::uint32_t port, std::uint32_t deviceClass,
                          boost::asio::io_context& ioService,
-                         UtilsThreading::VPeriodicCallback& timer);
+                         UtilsThreading::VPeriodicCallback& timer,
+                         const VDeviceFaults* faults = nullptr);
     // Once it returns OnTimer() is not running and will not run again.
     ~VAwakeAndAliveServer() override;
 
@@ -47,4 +51,5 @@ private:
     std::array<std::uint8_t, kAliveSize> alive_;
     std::uint16_t aliveCounter_ = 0;
     UtilsThreading::VPeriodicCallback& timer_;
+    const VDeviceFaults* const faults_;
 };

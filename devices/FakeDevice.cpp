@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <boost/asio/steady_timer.hpp>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -70,7 +71,8 @@ VFakeDevice::VFakeDevice(VFakeDeviceManager& manager, std::uint32_t deviceId, st
     : manager_(manager), eventManager_(manager.GetEventManager()),
       ioService_(manager.GetIoService()), halAddress_(halAddress), localAddress_(localAddress),
       dataSocket_(manager.GetIoService()), deviceClass_(deviceClass), deviceId_(deviceId),
-      port_(port), paramList_(definitions.CreateParamList())
+      port_(port), paramList_(definitions.CreateParamList()),
+      faults_(manager.GetIoService(), localAddress)
 {
     // The device observes its list first, so its mirrors are current before any
     // parameter observer below runs.
@@ -263,23 +265,73 @@ void VFakeDevice::GoDown()
 {
     StopSyncThread();
     awakeAndAlive_.reset();
-    if (session_)
-        session_->Close();
-    session_.reset();
+    CloseSession();
     OnDisconnected();
 }
 
 void VFakeDevice::GoUp()
 {
     ResetState();
+    OpenSession();
+    awakeAndAlive_ = std::make_unique<VAwakeAndAliveServer>(
+        localAddress_, halAddress_, deviceId_, port_, deviceClass_, ioService_, &faults_);
+    OnConnected();
+}
+
+// While a refusal lasts no listener is opened; its end opens one.
+void VFakeDevice::OpenSession()
+{
+    if (session_ || faults_.IsRefusing())
+        return;
     session_ = Qelt::VSharedFinal<VDeviceTelnetConnection>::Create(
         SharedAs<VFakeDevice>(), ioService_,
         static_cast<std::uint16_t>(port_ + kSessionPortOffset));
     std::printf("%d: Set up telnet listener at %ld\n", static_cast<int>(deviceId_),
                 SecondsSince1970());
-    awakeAndAlive_ = std::make_unique<VAwakeAndAliveServer>(localAddress_, halAddress_, deviceId_,
-                                                            port_, deviceClass_, ioService_);
-    OnConnected();
+}
+
+void VFakeDevice::CloseSession()
+{
+    if (session_)
+        session_->Close();
+    session_.reset();
+}
+
+// The session that asked for the refusal is closed with the rest (its reply is written
+// first, as the close is posted behind it); a new listener opens when the refusal ends,
+// if the device is still up.
+void VFakeDevice::RefuseSessions(std::chrono::milliseconds length)
+{
+    CloseSession();
+    auto timer = std::make_shared<boost::asio::steady_timer>(ioService_, length);
+    const std::weak_ptr<VShared> self = weak_from_this();
+    timer->async_wait(
+        [this, self, timer](const boost::system::error_code& error)
+        {
+            const std::shared_ptr<VShared> keep = self.lock();
+            if (error || !keep)
+                return;
+            InvokeOnMainThread(
+                [this]
+                {
+                    if (connectedState_ && !retired_)
+                        OpenSession();
+                });
+        });
+}
+
+// ---- faults ----------------------------------------------------------------------------
+
+std::string VFakeDevice::ApplyFault(const std::string& words)
+{
+    std::string error;
+    const std::optional<FaultCommand> command = ParseFaultCommand(words, error);
+    if (!command)
+        return "Fault not changed: " + error + "\n" + FaultCommand::kUsage;
+    const std::string reply = faults_.Apply(*command);
+    if (command->kind == FaultCommand::Kind::Refuse && command->duration.count() > 0)
+        InvokeOnMainThread([this, length = command->duration] { RefuseSessions(length); });
+    return reply;
 }
 
 // ---- broadcast commands ----------------------------------------------------------------
@@ -482,6 +534,17 @@ void VFakeDevice::HandleCommand(const std::string& command, std::string& reply)
     if (!IsConnected())
         return;
     std::printf("%d: Command: %s\n", static_cast<int>(deviceId_), command.c_str());
+    const std::vector<std::string> words = CommandText::Tokens(command);
+    if (!words.empty() && words.front() == "fault")
+        reply = ApplyFault(command.substr(std::strlen("fault")));
+    else
+        HandleRecognisedCommand(command, reply);
+    if (!reply.empty())
+        std::printf("%d:  Reply: %s\n", static_cast<int>(deviceId_), reply.c_str());
+}
+
+void VFakeDevice::HandleRecognisedCommand(const std::string& command, std::string& reply)
+{
     const char* const keywords[] = {"portset", "datadisable", "setframe", "syncmode", "notify"};
     const auto keyword =
         std::find_if(std::begin(keywords), std::end(keywords),
@@ -490,8 +553,6 @@ void VFakeDevice::HandleCommand(const std::string& command, std::string& reply)
         HandleBaseCommand(*keyword, command.substr(std::strlen(*keyword)));
     else
         HandleDeviceCommand(command, reply);
-    if (!reply.empty())
-        std::printf("%d:  Reply: %s\n", static_cast<int>(deviceId_), reply.c_str());
 }
 
 // "portset" and "setframe" without a number are ignored rather than taken as 0.

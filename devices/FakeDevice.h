@@ -19,12 +19,16 @@
 //   under the manager's list lock (broadcasts hold it; the main thread's changes take it
 //   through BetweenFrames()), which the master holds for its whole frame: a new frame
 //   number therefore always takes effect at a frame boundary, for every device alike.
-// - Retire() and `retired_` are thread-bound to the main thread.
+// - Retire() and `retired_` are thread-bound to the main thread, as are RefuseSessions()
+//   and OpenSession(); the refusal's timer only posts its end back to the main thread.
+// - `faults_` is thread-safe (see VDeviceFaults): the session sets it on the I/O thread,
+//   the sources consult it on the frame thread, the announcer on its timer thread.
 // - `deviceLock_` guards the data socket and `sessionTag_`; `syncLock_` guards
 //   `syncThread_`.
 
 #include "Framework/EventSystem/EventManager.h"
 #include "devices/AwakeAndAliveServer.h"
+#include "devices/DeviceFaults.h"
 #include "devices/Shared.h"
 #include "net/AsioUdpSocket.h"
 #include "params/FakeLumeParamObserver.h"
@@ -119,6 +123,12 @@ public:
     // Announces `frame` to every device through the manager, as a SYNC command.
     void BroadcastSync(std::int32_t frame);
 
+    // The faults injected into this device; off until set.
+    VDeviceFaults& GetFaults() { return faults_; }
+    // Applies a "fault" command's words and returns the reply: the active faults, or why
+    // nothing changed and the usage. Thread-safe; a refusal closes the session a moment later.
+    std::string ApplyFault(const std::string& words);
+
     // Command session.
     std::string GetGreeting() const;
     void HandleCommand(const std::string& command, std::string& reply);
@@ -170,11 +180,15 @@ private:
     void ResetState();
     void GoDown();
     void GoUp();
+    void OpenSession();
+    void CloseSession();
+    void RefuseSessions(std::chrono::milliseconds length);
     void DoSyncFrame(VFramePacer& pacer);
     void AdvanceFrame();
     void StopSyncThread();
     void StartSyncThread();
     void SetFrame(int frame);
+    void HandleRecognisedCommand(const std::string& command, std::string& reply);
     void HandleBaseCommand(const std::string& keyword, const std::string& arguments);
     void HandleNotify(const std::string& arguments);
     void SendSyncStatusLocked();
@@ -198,6 +212,7 @@ private:
     std::shared_ptr<VDeviceTelnetConnection> session_;
     std::unique_ptr<VAwakeAndAliveServer> awakeAndAlive_;
     VPropertySet properties_;
+    VDeviceFaults faults_;
     std::mutex syncLock_;
     std::unique_ptr<VSyncThread> syncThread_;
     bool connectedState_ = false;

@@ -4,7 +4,8 @@
 
 VFakeSource::VFakeSource(VFakeDevice& device, boost::asio::io_context& ioService,
                          std::uint16_t port)
-    : socket_(ioService), device_(device), port_(port)
+    : socket_(ioService, device.GetFaults(), device.GetHalAddress(), port), device_(device),
+      port_(port)
 {
     socket_.OpenForSending(device.GetLocalAddress(), device.GetHalAddress(), port);
 }

@@ -5,7 +5,7 @@
 // Thread rules: created on the thread handling "portset" (the I/O thread); Produce() is
 // thread-bound to the device's frame thread; destroyed on either.
 
-#include "net/AsioUdpSocket.h"
+#include "devices/FaultableSocket.h"
 
 #include <boost/asio/io_context.hpp>
 #include <cstdint>
@@ -15,7 +15,8 @@ class VFakeDevice;
 class VFakeSource
 {
 public:
-    // Opens the socket from the device's local address to `port` of the HAL.
+    // Opens the socket from the device's local address to `port` of the HAL; the device's
+    // faults act on every datagram sent on it.
     VFakeSource(VFakeDevice& device, boost::asio::io_context& ioService, std::uint16_t port);
     virtual ~VFakeSource();
     VFakeSource(const VFakeSource&) = delete;
@@ -33,7 +34,7 @@ protected:
     VDataOutSocket& GetSocket() { return socket_; }
 
 private:
-    VDataOutSocket socket_;
+    VFaultableSocket socket_;
     VFakeDevice& device_;
     const std::uint16_t port_;
 };

@@ -37,7 +37,8 @@ public:
 
     // One datagram on the connected socket; true only if all `length` bytes went out.
     // While the socket buffer is full it waits until it can send again.
-    bool Send(const void* buffer, std::size_t length);
+    // Virtual so that a device's data socket can inject faults.
+    virtual bool Send(const void* buffer, std::size_t length);
 
     // Binds to `localAddress`:`port` and accepts datagrams from `acceptedSender` only.
     // Returns whether the bind succeeded; after a failed bind Receive() fails at once.

@@ -50,13 +50,22 @@ struct CameraFrame
     std::size_t ItemCount() const;
 };
 
+// What an incomplete frame of the combined stream showed of its datagrams.
+struct DatagramTally
+{
+    std::size_t received = 0;
+    std::size_t reached = 0;   // the highest index received, plus 1
+    bool lastReceived = false; // then `reached` is the frame's datagram count
+};
+
 struct StreamFault
 {
     CameraStream stream = CameraStream::Centroid;
     std::optional<std::uint32_t> deviceId; // where the faulty datagram says so
     std::optional<std::uint32_t> frameNumber;
     std::string what;
-    std::uint32_t sender = 0; // host order
+    std::optional<DatagramTally> datagrams; // an incomplete frame of the combined stream
+    std::uint32_t sender = 0;               // host order
     std::uint16_t senderPort = 0;
     Clock::time_point arrival;
 };

@@ -159,7 +159,10 @@ std::optional<StreamFault> IndexedFrameAssembler::GiveUp(Waiting waiting)
         what += " missing datagram(s) " + missing + (frame.lastIndex ? "" : ";");
     if (!frame.lastIndex)
         what += Format(" no last datagram after datagram %u", frame.parts.rbegin()->first);
-    return FrameFault(frame.origin, key.first, key.second, what);
+    StreamFault fault = FrameFault(frame.origin, key.first, key.second, what);
+    fault.datagrams = DatagramTally{frame.parts.size(), frame.parts.rbegin()->first + 1u,
+                                    frame.lastIndex.has_value()};
+    return fault;
 }
 
 void IndexedFrameAssembler::GiveUpEarlier(std::uint32_t deviceId, std::uint64_t sequence,

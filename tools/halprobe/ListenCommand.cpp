@@ -4,6 +4,7 @@
 #include "tools/halprobe/BoxStatistics.h"
 #include "tools/halprobe/CameraFrameText.h"
 #include "tools/halprobe/DataPortMonitor.h"
+#include "tools/halprobe/LossStatistics.h"
 #include "tools/halprobe/RecordText.h"
 #include "tools/halprobe/SocketAddress.h"
 #include "tools/halprobe/StopSignals.h"
@@ -26,7 +27,10 @@ const char* const kListenUsage =
     "them) and each camera or analogue stream fault; every second, per camera and stream,\n"
     "the frames, items and datagrams per second, and per network box the analogue frames\n"
     "per second, the samples per second of each enabled channel, the channel count and the\n"
-    "latest timecode (HH:MM:SS:FF and rate code); at the end the totals.\n"
+    "latest timecode (HH:MM:SS:FF and rate code); at the end the totals and, per camera\n"
+    "and stream, the losses: whole and incomplete frames, the frame numbers that never came,\n"
+    "the datagrams lost (where the combined stream's datagram indices show them) and the\n"
+    "longest time without data.\n"
     "  --seconds SECONDS     stop after SECONDS; without it, run until interrupted (Ctrl-C)\n"
     "  --show-frame ID|any   print in full the first whole frame of camera ID (decimal or\n"
     "                        0x hexadecimal), or of any camera, one item per line; and of\n"
@@ -125,15 +129,19 @@ private:
             std::printf("%s\n", line.c_str());
     }
 
+    // A frame left incomplete when the run ends was cut by the end, not lost.
     void Handle(const StreamFault& fault)
     {
         statistics_.AddFault(fault);
+        if (!finishing_)
+            losses_.AddFault(fault);
         Print(fault.arrival, "fault: " + StreamFaultText(fault));
     }
 
     void Handle(const CameraFrame& frame)
     {
         statistics_.AddFrame(frame);
+        losses_.AddFrame(frame);
         if (!showCamera_.Take(frame.deviceId))
             return;
         for (const std::string& line : CameraFrameLines(frame))
@@ -159,6 +167,7 @@ private:
 
     void Finish()
     {
+        finishing_ = true;
         for (MonitorEvent& fault : monitor_.FlushIncomplete())
             std::visit([this](auto& happened) { HandleLate(happened); }, fault);
         if (statistics_.Empty() && boxes_.Empty())
@@ -168,6 +177,11 @@ private:
             std::printf("  %s\n", line.c_str());
         for (const std::string& line : boxes_.TotalLines())
             std::printf("  %s\n", line.c_str());
+        if (statistics_.Empty())
+            return;
+        std::printf("losses:\n");
+        for (const std::string& line : losses_.TotalLines())
+            std::printf("  %s\n", line.c_str());
     }
 
     DataPortMonitor& monitor_;
@@ -175,7 +189,9 @@ private:
     FrameChoice showAnalogue_;
     FrameChoice showTimecode_;
     StreamStatistics statistics_;
+    LossStatistics losses_;
     BoxStatistics boxes_;
+    bool finishing_ = false;
     const Clock::time_point start_ = Clock::now();
     Clock::time_point lastReport_ = start_;
 };
