@@ -291,3 +291,19 @@ TEST(Faults, TheConsoleRefusesFaultOptionsItCannotUse)
         EXPECT_EQ(process.Error(), error);
     }
 }
+
+// The session that asks for a refusal is closed behind its reply, no session is served
+// while the refusal lasts, and a new one is served when it ends, without a RESET.
+TEST(Faults, ARefusedSessionClosesAndANewOneIsServedWhenTheRefusalEnds)
+{
+    auto process = BriselTest::StartEmulator({"-synthcameras", "1"});
+    auto camera = Session(9001);
+    EXPECT_EQ(camera->Run("fault refuse 1500", 2s).rfind("refuse ", 0), 0u);
+    EXPECT_THROW(camera->Run("fault", 5s), HalProbe::ProbeError);
+    EXPECT_THROW(HalProbe::CommandSession(BriselTest::kEmulatorAddress, 9001, 1s),
+                 HalProbe::ProbeError);
+    auto again = Session(9001);
+    EXPECT_EQ(again->Run("fault", 2s), "no faults");
+    process->Signal(SIGINT);
+    EXPECT_EQ(ExitCodeOf(process->WaitForExit(kGenerous)), 0) << process->Error();
+}
