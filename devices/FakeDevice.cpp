@@ -331,6 +331,9 @@ std::string VFakeDevice::ApplyFault(const std::string& words)
     const std::string reply = faults_.Apply(*command);
     if (command->kind == FaultCommand::Kind::Refuse && command->duration.count() > 0)
         InvokeOnMainThread([this, length = command->duration] { RefuseSessions(length); });
+    // The session has no help command: "fault" alone says how to use it too.
+    if (command->kind == FaultCommand::Kind::List)
+        return reply + "\n" + FaultCommand::kUsage;
     return reply;
 }
 

@@ -125,8 +125,9 @@ public:
 
     // The faults injected into this device; off until set.
     VDeviceFaults& GetFaults() { return faults_; }
-    // Applies a "fault" command's words and returns the reply: the active faults, or why
-    // nothing changed and the usage. Thread-safe; a refusal closes the session a moment later.
+    // Applies a "fault" command's words and returns the reply: the active faults (and, for
+    // "fault" alone, the usage), or why nothing changed and the usage. Thread-safe; a refusal
+    // closes the session a moment later.
     std::string ApplyFault(const std::string& words);
 
     // Command session.

@@ -50,4 +50,13 @@ inline std::unique_ptr<HalProbe::CommandSession> Session(std::uint16_t port)
         }
     }
 }
+// Readies a device to stream as the HAL does: a "notify" opening its status records to port
+// 5000, data enabled, and its data port.
+inline void PrepareToStream(HalProbe::CommandSession& session, std::uint16_t port)
+{
+    using namespace std::chrono_literals;
+    session.Run("notify a 5000 b 7", 2s);
+    session.Run("datadisable false", 2s);
+    session.Run("portset " + std::to_string(port), 2s);
+}
 } // namespace BriselTest

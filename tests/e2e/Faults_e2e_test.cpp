@@ -37,13 +37,6 @@ constexpr std::uint32_t kFramesBeforeSilence = 100;
 // Frames after the silence's end that every camera must show before the run ends.
 constexpr std::uint32_t kFramesAfterSilence = 60;
 
-void Prepare(HalProbe::CommandSession& session, std::uint16_t port)
-{
-    session.Run("notify a 5000 b 7", 2s);
-    session.Run("datadisable false", 2s);
-    session.Run("portset " + std::to_string(port), 2s);
-}
-
 // Everything the HAL received, by device.
 struct Seen
 {
@@ -169,10 +162,10 @@ TEST(Faults, DroppedDatagramsFollowTheSeedAndASilentCameraReturnsWithoutDisturbi
     for (std::uint16_t port = 1; port <= 4; ++port)
     {
         sessions.push_back(Session(9000 + port));
-        Prepare(*sessions.back(), kDataPort);
+        BriselTest::PrepareToStream(*sessions.back(), kDataPort);
     }
     auto box = Session(9005);
-    Prepare(*box, 6000);
+    BriselTest::PrepareToStream(*box, 6000);
     HalProbe::BroadcastSender hal(kHalAddress, BriselTest::kEmulatorAddress);
     hal.DataDisable(false);
     hal.Master(kMaster, kRate);
@@ -268,7 +261,7 @@ TEST(Faults, ASessionRefusesFaultCommandsItCannotUseAndKeepsItsFaults)
         EXPECT_EQ(camera->Run(command, 2s),
                   std::string("Fault not changed: ") + why + "\n" + FaultCommand::kUsage)
             << command;
-    EXPECT_EQ(camera->Run("fault", 2s), set);
+    EXPECT_EQ(camera->Run("fault", 2s), set + "\n" + FaultCommand::kUsage);
     EXPECT_EQ(camera->Run("fault off", 2s), "no faults");
     process->Signal(SIGINT);
     EXPECT_EQ(ExitCodeOf(process->WaitForExit(kGenerous)), 0) << process->Error();
@@ -303,7 +296,7 @@ TEST(Faults, ARefusedSessionClosesAndANewOneIsServedWhenTheRefusalEnds)
     EXPECT_THROW(HalProbe::CommandSession(BriselTest::kEmulatorAddress, 9001, 1s),
                  HalProbe::ProbeError);
     auto again = Session(9001);
-    EXPECT_EQ(again->Run("fault", 2s), "no faults");
+    EXPECT_EQ(again->Run("fault", 2s).rfind("no faults\n", 0), 0u);
     process->Signal(SIGINT);
     EXPECT_EQ(ExitCodeOf(process->WaitForExit(kGenerous)), 0) << process->Error();
 }

@@ -30,13 +30,6 @@ constexpr std::uint32_t kBox = 0x02000002;
 // the test has read, so most latencies lie above the client's 1 ms clock.
 constexpr std::uint32_t kHostDelayFrames = 5;
 
-void Prepare(HalProbe::CommandSession& session, std::uint16_t port)
-{
-    session.Run("notify a 5000 b 7", 2s);
-    session.Run("datadisable false", 2s);
-    session.Run("portset " + std::to_string(port), 2s);
-}
-
 std::string ReadFile(const std::string& path)
 {
     std::ostringstream text;
@@ -65,8 +58,8 @@ TEST(SynthRig, TestPatternStreamsInOrderAndTheCGClientExportsItsLatency)
     auto camera = Session(9001);
     auto box = Session(9002);
     EXPECT_NE(camera->Run("info", 2s).find("Device Type : LumeD\n"), std::string::npos);
-    Prepare(*camera, 7000);
-    Prepare(*box, 6000);
+    BriselTest::PrepareToStream(*camera, 7000);
+    BriselTest::PrepareToStream(*box, 6000);
     box->Run("capture on", 2s);
     HalProbe::CameraStreamListener centroids(kHalAddress, 7000, HalProbe::CameraStream::Centroid);
     HalProbe::AnalogueStreamListener analogue(kHalAddress, 6000);
