@@ -95,20 +95,22 @@ void VDeviceTelnetConnection::OnRead(const boost::system::error_code& error, std
     while (start < chunk.size())
     {
         const std::size_t end = std::min(chunk.find('\n', start), chunk.size());
-        if (end > start)
+        if (end > start && !closing_)
             AnswerLine(*device, chunk.substr(start, end - start));
         start = end + 1;
     }
-    if (socket_.is_open())
+    if (socket_.is_open() && !closing_)
         StartRead();
 }
 
+// A command that makes the device refuse its sessions ends this one once its reply is out.
 void VDeviceTelnetConnection::AnswerLine(VFakeDevice& device, std::string line)
 {
     boost::algorithm::trim_if(line, boost::algorithm::is_any_of(" \t\r\n\v\f"));
     std::string reply;
     device.HandleCommand(line, reply);
     Send(reply + kPrompt);
+    closing_ = device.GetFaults().IsRefusing();
 }
 
 // Queues one reply behind those not yet written; the replies that gather while one write is
@@ -148,4 +150,6 @@ void VDeviceTelnetConnection::OnWritten(const boost::system::error_code& error)
     writing_.swap(waiting_);
     if (!writing_.empty())
         Write();
+    else if (closing_)
+        CloseSocket();
 }

@@ -5,7 +5,8 @@
 // nothing is carried over to the next read. Replies are written asynchronously, so a
 // client that stops reading never holds up the I/O thread that every device shares; a
 // client whose unread replies grow past kMaxQueuedBytes has stopped reading and loses its
-// session.
+// session. A command that makes the device refuse its sessions ends the session once its
+// reply is written; lines after it are not answered.
 //
 // Thread rules: every socket operation and every field but `device_`, `ioService_` and
 // `port_` is thread-bound to the postal service's I/O thread; OnCreated() and Close() may be
@@ -58,6 +59,7 @@ private:
     boost::asio::ip::tcp::acceptor acceptor_;
     boost::asio::ip::tcp::socket socket_;
     std::array<char, kReadSize> buffer_{};
-    std::string writing_; // replies handed to the socket in one write
-    std::string waiting_; // replies that came while that write was in progress
+    std::string writing_;  // replies handed to the socket in one write
+    std::string waiting_;  // replies that came while that write was in progress
+    bool closing_ = false; // the device refuses sessions: close once the replies are out
 };

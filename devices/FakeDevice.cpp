@@ -297,12 +297,12 @@ void VFakeDevice::CloseSession()
     session_.reset();
 }
 
-// The session that asked for the refusal is closed with the rest (its reply is written
-// first, as the close is posted behind it); a new listener opens when the refusal ends,
-// if the device is still up.
+// The session that asked for the refusal closes itself once its reply is out (so the
+// reply is never cut off); a new listener opens when the refusal ends, if the device is
+// still up.
 void VFakeDevice::RefuseSessions(std::chrono::milliseconds length)
 {
-    CloseSession();
+    session_.reset();
     auto timer = std::make_shared<boost::asio::steady_timer>(ioService_, length);
     const std::weak_ptr<VShared> self = weak_from_this();
     timer->async_wait(
