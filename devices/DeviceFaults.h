@@ -7,8 +7,8 @@
 //
 // Thread rules: thread-safe. Apply() runs on the I/O thread (session) or the main thread
 // (command line); Judge() and SendLate() on the device's frame thread; IsMuted() on the
-// periodic callback's thread; IsRefusing() on the main thread. `mutex_` guards `drop_`,
-// `dropped_` and `judged_`; the flags, the delay and the deadlines are atomics.
+// periodic callback's thread; IsRefusing() on the main and I/O threads. `mutex_` guards `drop_`,
+// its share, seed and counts; the flags, the delay and the deadlines are atomics.
 
 #include "devices/DelayLine.h"
 #include "devices/DropSequence.h"
