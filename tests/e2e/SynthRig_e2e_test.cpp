@@ -15,6 +15,7 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <sys/socket.h>
 
 using namespace std::chrono_literals;
 using BriselTest::ExitCodeOf;
@@ -70,6 +71,13 @@ TEST(SynthRig, TestPatternStreamsInOrderAndTheCGClientExportsItsLatency)
     box->Run("capture on", 2s);
     HalProbe::CameraStreamListener centroids(kHalAddress, 7000, HalProbe::CameraStream::Centroid);
     HalProbe::AnalogueStreamListener analogue(kHalAddress, 6000);
+    // The test reads two streams in turn, slowly under a sanitizer: room for the frames that
+    // come meanwhile, or the kernel drops them and the frames break.
+    for (const int descriptor : {centroids.Descriptor(), analogue.Descriptor()})
+    {
+        const int bytes = 8 << 20;
+        ASSERT_EQ(::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof(bytes)), 0);
+    }
     HalProbe::BroadcastSender hal(kHalAddress, BriselTest::kEmulatorAddress);
     hal.DataDisable(false);
     hal.Master(kCamera, 100.0);
