@@ -34,7 +34,12 @@ protected:
     VDataOutSocket& GetSocket() { return socket_; }
 
 private:
+#ifdef BRISEL_WITHOUT_FAULT_HOOKS
+    // A build for measuring what the fault check costs: the plain socket, no faults on data.
+    VDataOutSocket socket_;
+#else
     VFaultableSocket socket_;
+#endif
     VFakeDevice& device_;
     const std::uint16_t port_;
 };
