@@ -11,16 +11,6 @@ static void RegisterLogoResources()
 
 namespace QeltReporter
 {
-Branding BrandingFromSelector(long long selector)
-{
-    return selector == 1 ? Branding::Sarnet : Branding::Qelt;
-}
-
-QString BrandingName(Branding branding)
-{
-    return branding == Branding::Sarnet ? QStringLiteral("Sarnet") : QStringLiteral("Qelt");
-}
-
 QString BrandingLogo(Branding branding)
 {
     static const bool registered = (RegisterLogoResources(), true);

@@ -2,20 +2,15 @@
 // Which product the reporter speaks for: its name in the dialog and the logo in the dialog's
 // banner. Reentrant.
 
+#include "errorreporter/ReporterUi.h"
+
 #include <QString>
 
 namespace QeltReporter
 {
-enum class Branding
-{
-    Qelt = 0,
-    Sarnet = 1,
-};
+// The product the command line names (its name: QeltErrorReporting::BrandingName).
+using QeltErrorReporting::Branding;
 
-// Selector 1 is Sarnet; 0 and every other value are Qelt.
-Branding BrandingFromSelector(long long selector);
-
-QString BrandingName(Branding branding);
 // The logo as a Qt resource path.
 QString BrandingLogo(Branding branding);
 } // namespace QeltReporter

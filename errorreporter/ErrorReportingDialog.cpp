@@ -28,7 +28,7 @@ QString IntroText(Branding branding)
 {
     return QStringLiteral("An error has occurred. The application will close. We apologize for "
                           "the inconvenience.\n\nIf you would like to notify ") +
-           BrandingName(branding) +
+           QString::fromLatin1(BrandingName(branding)) +
            QStringLiteral(" of this error, please enter any comments you have and click "
                           "\"Send Report\".");
 }
@@ -54,7 +54,8 @@ QFrame* MakeEtchedLine()
 VErrorReportingDialog::VErrorReportingDialog(const DialogInput& input, QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(BrandingName(input.branding) + QStringLiteral(" Error Reporting"));
+    setWindowTitle(QString::fromLatin1(BrandingName(input.branding)) +
+                   QStringLiteral(" Error Reporting"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -40,8 +40,7 @@ ReportChoice VInteractiveUi::AskUser(const std::string& moduleName, const std::s
     input.moduleName = moduleName;
     input.incidentId = incidentID;
     input.email = email;
-    input.branding = branding == Branding::Sarnet ? QeltReporter::Branding::Sarnet
-                                                  : QeltReporter::Branding::Qelt;
+    input.branding = branding;
     const QeltReporter::DialogResult result = QeltReporter::ShowDialog(input);
     ReportChoice choice;
     choice.send = result.choice == QeltReporter::DialogChoice::SendReport;

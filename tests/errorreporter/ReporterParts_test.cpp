@@ -21,7 +21,7 @@ TEST(ReporterCommandLine, OnlyOneSelectsTheSecondBranding)
 {
     EXPECT_EQ(ParseBranding("1"), Branding::Sarnet);
     EXPECT_EQ(ParseBranding("0x1"), Branding::Sarnet);
-    for (const char* other : {"0", "2", "Sarnet", "", "-1"})
+    for (const char* other : {"0", "2", "Sarnet", "", "-1", "4294967297"})
         EXPECT_EQ(ParseBranding(other), Branding::Qelt) << other;
     EXPECT_STREQ(BrandingName(Branding::Qelt), "Qelt");
     EXPECT_STREQ(BrandingName(Branding::Sarnet), "Sarnet");

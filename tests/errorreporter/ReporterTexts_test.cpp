@@ -1,4 +1,3 @@
-#include "errorreporter/Branding.h"
 #include "errorreporter/DumpUpload.h"
 #include "errorreporter/ReporterTexts.h"
 
@@ -26,13 +25,6 @@ TEST(ReporterTextsTest, NotSentNoticeNamesTheDumpAndTheIncident)
               "Information about this crash has not been sent to Qelt.\nPlease e-mail the file "
               "/tmp/Qel1234.tmp to support@sarnet.example.\nYour incident ID is "
               "briselCL-20261208-114500.");
-}
-
-TEST(ReporterTextsTest, OnlySelectorOneChoosesSarnet)
-{
-    EXPECT_EQ(BrandingFromSelector(1), Branding::Sarnet);
-    for (const long long other : {0LL, 2LL, -1LL, 0x100000001LL})
-        EXPECT_EQ(BrandingFromSelector(other), Branding::Qelt) << other;
 }
 
 TEST(UploadServerTest, ReadsHostAndOptionalPort)

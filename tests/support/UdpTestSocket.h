@@ -1,6 +1,9 @@
 #pragma once
 // A plain UDP socket for tests that play the HAL or a stranger: bound to a chosen
-// source address, sending raw datagrams and receiving with a deadline. Thread-bound.
+// source address, sending raw datagrams and receiving with a deadline (and reading the
+// little-endian fields of what it received). Thread-bound.
+
+#include "net/ByteOrder.h"
 
 #include <chrono>
 #include <cstdint>
@@ -34,4 +37,14 @@ private:
 
 // Big-endian 32-bit words as the broadcast commands carry them.
 std::vector<std::uint8_t> BigEndianWords(const std::vector<std::uint32_t>& words);
+
+// The little-endian field at `at` of a received datagram, whose size the test has checked.
+inline std::uint16_t U16(const std::vector<std::uint8_t>& datagram, std::size_t at)
+{
+    return ByteOrder::LoadLittleEndian16(datagram.data() + at);
+}
+inline std::uint32_t U32(const std::vector<std::uint8_t>& datagram, std::size_t at)
+{
+    return ByteOrder::LoadLittleEndian32(datagram.data() + at);
+}
 } // namespace BriselTest

@@ -12,21 +12,13 @@
 using namespace CameraPackets;
 using namespace CameraStreams;
 using namespace std::chrono_literals;
+using BriselTest::U16;
+using BriselTest::U32;
 using Datagram = std::vector<std::uint8_t>;
 
 namespace
 {
 constexpr std::uint16_t kPort = 6000;
-
-std::uint16_t U16(const Datagram& d, std::size_t at)
-{
-    return ByteOrder::LoadLittleEndian16(d.data() + at);
-}
-
-std::uint32_t U32(const Datagram& d, std::size_t at)
-{
-    return ByteOrder::LoadLittleEndian32(d.data() + at);
-}
 
 std::vector<X2DIO::Centroid> Centroids(std::size_t count)
 {

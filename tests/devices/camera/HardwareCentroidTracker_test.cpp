@@ -1,42 +1,16 @@
 #include "devices/camera/HardwareCentroidTracker.h"
+#include "tests/support/AllocationCount.h"
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <limits>
 #include <memory>
-#include <new>
 #include <vector>
 
 using CoreSarnetAlgo::TrackEntry;
 using CoreSarnetAlgo::VHardwareCentroidTracker;
 using X2DIO::Centroid;
-
-// Counts every allocation of the program, for the steady-state test.
-namespace
-{
-std::atomic<std::size_t> allocationCount{0};
-}
-
-void* operator new(std::size_t size)
-{
-    ++allocationCount;
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
 
 namespace
 {
@@ -280,9 +254,9 @@ TEST_F(HardwareCentroidTrackerTest, SteadyTrackingAllocatesNothing)
     };
     for (std::int64_t frame = 0; frame < 3; ++frame, moveAll())
         Track(centroids, frame);
-    const std::size_t before = allocationCount;
+    const std::uint64_t before = AllocationCount();
     for (std::int64_t frame = 3; frame < 13; ++frame, moveAll())
         Track(centroids, frame);
-    EXPECT_EQ(allocationCount - before, 0u);
+    EXPECT_EQ(AllocationCount() - before, 0u);
     EXPECT_EQ(result_.front().age, 13u) << "still tracking";
 }

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
+using BriselTest::U16;
+using BriselTest::U32;
 using Datagram = std::vector<std::uint8_t>;
 
 namespace
@@ -22,16 +24,6 @@ VTimecodeValue Start(ETimecodeStandard standard, int hours, int minutes, int sec
     VTimecodeValue value = BriselTest::TimecodeAt(standard, hours, minutes, seconds, frames);
     value.userValue = 0x55AA;
     return value;
-}
-
-std::uint16_t U16(const Datagram& d, std::size_t at)
-{
-    return ByteOrder::LoadLittleEndian16(d.data() + at);
-}
-
-std::uint32_t U32(const Datagram& d, std::size_t at)
-{
-    return ByteOrder::LoadLittleEndian32(d.data() + at);
 }
 
 // hh:mm:ss:ff as the record's BCD bytes read in hex.

@@ -1,7 +1,7 @@
 // The synthetic box's test signal on its own: where the master clock puts the sample instants,
 // what each instant's values are, and what carries over from one frame to the next.
 
-#include "AllocationCount.h"
+#include "tests/support/AllocationCount.h"
 
 #include "devices/netbox/TestSignal.h"
 

@@ -2,7 +2,7 @@
 // what a holder keeps of a file, and the samples a box sends for each frame.
 
 #include "../../FileIO/X1DTestFiles.h"
-#include "AllocationCount.h"
+#include "tests/support/AllocationCount.h"
 
 #include "FileIO/IndexTable.h"
 #include "FileIO/X1DImport.h"
