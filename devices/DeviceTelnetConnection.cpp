@@ -5,6 +5,7 @@
 #include <boost/algorithm/string/trim.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
+#include <cstdio>
 
 VDeviceTelnetConnection::VDeviceTelnetConnection(std::weak_ptr<VFakeDevice> device,
                                                  boost::asio::io_context& ioService,
@@ -42,7 +43,8 @@ void VDeviceTelnetConnection::CloseSocket()
     socket_.close(ignored);
 }
 
-// A port already in use leaves the device without a session; it still works otherwise.
+// A port already in use leaves the device without a session; it still works otherwise, and
+// standard error names the port, since a HAL that cannot connect has nothing else to go on.
 void VDeviceTelnetConnection::Listen()
 {
     using boost::asio::ip::tcp;
@@ -55,7 +57,11 @@ void VDeviceTelnetConnection::Listen()
     if (!error)
         acceptor_.listen(tcp::socket::max_listen_connections, error);
     if (error)
+    {
+        std::fprintf(stderr, "Command session port %u cannot be used: %s.\n",
+                     static_cast<unsigned>(port_), error.message().c_str());
         return;
+    }
     acceptor_.async_accept(socket_, [self = Self()](const boost::system::error_code& accepted)
                            { self->OnAccept(accepted); });
 }

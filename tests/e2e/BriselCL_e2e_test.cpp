@@ -121,6 +121,24 @@ TEST(BriselCL, LocalAddressNotOnThisHostStillRunsAndStops)
     ExpectOrderlyStop(*process);
 }
 
+// Two consoles on one host: the second cannot listen on the command session ports the first
+// holds, says so for each of its devices, and still runs and stops in order.
+TEST(BriselCL, CommandSessionPortInUseIsNamedAndTheRigRunsOn)
+{
+    auto first = Start({"-localip", "127.0.0.1", "-synthcameras", "2"});
+    ASSERT_TRUE(first->WaitForOutput(kReady, kGenerous));
+    auto second = Start({"-localip", "127.0.0.2", "-synthcameras", "2"});
+    EXPECT_TRUE(second->WaitForError(
+        "Command session port 9001 cannot be used: Address already in use.\n", kGenerous))
+        << second->Error();
+    EXPECT_TRUE(second->WaitForError(
+        "Command session port 9002 cannot be used: Address already in use.\n", kGenerous))
+        << second->Error();
+    EXPECT_EQ(first->Error().find("cannot be used"), std::string::npos) << first->Error();
+    ExpectOrderlyStop(*second);
+    ExpectOrderlyStop(*first);
+}
+
 // The stop signals are blocked in every thread of the running program; only the main
 // thread's signal descriptor takes them.
 TEST(BriselCL, EveryThreadBlocksTheStopSignals)
