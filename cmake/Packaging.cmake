@@ -7,11 +7,11 @@ set(CPACK_PACKAGE_NAME brisel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "brisel developers <brisel@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Virtual motion-capture hardware rig")
-set(CPACK_PACKAGE_DESCRIPTION
-    "briselCL emulates networked cameras and sync and analogue boxes on the host's network, so "
-    "that a host application's hardware layer can be tested without hardware. brisel is its "
-    "window, QeltErrorReporting writes and sends crash reports, halprobe speaks the host's side "
-    "of the device protocols and trialtool reads and writes trial files.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "briselCL emulates networked cameras and sync and analogue boxes on the host's network, so "
+  "that a host application's hardware layer can be tested without hardware. brisel is its "
+  "window, QeltErrorReporting writes and sends crash reports, halprobe speaks the host's side "
+  "of the device protocols and trialtool reads and writes trial files.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
