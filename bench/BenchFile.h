@@ -2,6 +2,8 @@
 // A file made under /tmp for one benchmark run and removed when the run ends, and the main() of
 // a benchmark program that reads such a file. Thread-bound to the caller.
 
+#include "bench/BenchmarkFigures.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -42,15 +44,15 @@ private:
     std::string path_;
 };
 
-// Runs the benchmarks registered in this program, with the options on its command line, while a
-// BenchFile made by `name` and `write` exists; `filePath` points at its path meanwhile.
+// Runs the benchmarks registered in this program, with the options on its command line and
+// figure lines named by `prefix` and `baselines` (see BenchmarkFigures.h), while a BenchFile
+// made by `name` and `write` exists; `filePath` points at its path meanwhile.
 inline void RunBenchmarksOnFile(int argc, char** argv, const std::string& name,
-                                const BenchFileWriter& write, const std::string*& filePath)
+                                const BenchFileWriter& write, const std::string*& filePath,
+                                const std::string& prefix, const BaselinePairs& baselines)
 {
-    benchmark::Initialize(&argc, argv);
     const BenchFile file(name, write);
     filePath = &file.Path();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarksWithFigures(argc, argv, prefix, baselines);
     filePath = nullptr;
 }

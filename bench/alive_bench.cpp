@@ -8,6 +8,7 @@
 //
 // bench_alive [SECONDS]   (default 10 per phase; runs in a network namespace of its own)
 
+#include "bench/Figure.h"
 #include "bench/SecondsArgument.h"
 #include "devices/AwakeAndAliveServer.h"
 #include "tests/support/NetworkNamespace.h"
@@ -272,5 +273,7 @@ int main(int argc, char** argv)
     Print("bare sendto loop", baseline);
     std::printf("CPU ratio servers / baseline: %.2f\n",
                 CpuPerWallSecond(servers) / std::max(CpuPerWallSecond(baseline), 1e-9));
+    PrintFigure(stdout, "alive.sender_cpu", 1000.0 * CpuPerWallSecond(servers), "ms_per_s",
+                "alive.bare_sendto_cpu", 1000.0 * CpuPerWallSecond(baseline));
     return 0;
 }

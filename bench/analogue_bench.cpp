@@ -7,6 +7,7 @@
 //
 // bench_analogue [SECONDS]     default 10; the X1D file is written to /tmp and removed
 
+#include "Figure.h"
 #include "FileIO/X1DImport.h"
 #include "RigMeasures.h"
 #include "SecondsArgument.h"
@@ -238,6 +239,10 @@ void Report(const Costs& costs)
                 "send), %u boxes at %u Hz: %.2f %% of one core\n",
                 signal * 1e6, signal / bare, kBoxes, kFrameRate,
                 signal * kBoxes * kFrameRate * 100.0);
+    PrintFigure(stdout, "analogue.replay_cpu_per_frame", box * 1e6, "us", "analogue.bare_send",
+                bare * 1e6);
+    PrintFigure(stdout, "analogue.sine_cpu_per_frame", signal * 1e6, "us", "analogue.bare_send",
+                bare * 1e6);
 }
 } // namespace
 

@@ -10,6 +10,7 @@
 // its own, as root)
 
 #include "Framework/EventSystem/EventManagerQt.h"
+#include "bench/Figure.h"
 #include "bench/RigMeasures.h"
 #include "bench/SecondsArgument.h"
 #include "devices/FakeDeviceManager.h"
@@ -153,6 +154,11 @@ void Report(std::FILE* out, int boxes, const RigResult& rig, double bareCpu)
                  "bare send of the same datagrams %.2f us (%.2f %%)\n",
                  rig.cpuPerBoxFrame * 1e6, rig.cpuPerBoxFrame / bareCpu,
                  100.0 * rig.cpuPerBoxFrame * kRate, kRate, bareCpu * 1e6, 100.0 * bareCpu * kRate);
+    const std::string prefix = "box_rig." + std::to_string(boxes) + "_boxes.";
+    PrintFigure(out, prefix + "frame_rate", rig.frameRate, "Hz", prefix + "set_rate", kRate);
+    PrintFigure(out, prefix + "on_time", 100.0 * rig.onTimeShare, "percent");
+    PrintFigure(out, prefix + "cpu_per_box_frame", rig.cpuPerBoxFrame * 1e6, "us",
+                prefix + "bare_send_per_box_frame", bareCpu * 1e6);
 }
 } // namespace
 

@@ -11,6 +11,7 @@
 // counts measure capacity; runs in a network namespace of its own, as root)
 
 #include "Framework/EventSystem/EventManagerQt.h"
+#include "bench/Figure.h"
 #include "bench/RigMeasures.h"
 #include "bench/SecondsArgument.h"
 #include "devices/FakeDeviceManager.h"
@@ -169,6 +170,11 @@ void Report(std::FILE* out, int cameras, const RigResult& rig, double bareCpu)
                  "and fan-out %.1f %%\n",
                  100.0 * rig.readCpu / rig.rigCpu, 100.0 * sendShare,
                  100.0 * (1.0 - sendShare - rig.readCpu / rig.rigCpu));
+    const std::string prefix = "camera_rig." + std::to_string(cameras) + "_cameras.";
+    PrintFigure(out, prefix + "frame_rate", frameRate, "Hz", prefix + "set_rate", kRate);
+    PrintFigure(out, prefix + "on_time", 100.0 * rig.onTimeShare, "percent");
+    PrintFigure(out, prefix + "cpu_per_datagram", cpuPerDatagram * 1e6, "us",
+                prefix + "bare_send_per_datagram", bareCpu * 1e6);
 }
 } // namespace
 

@@ -8,6 +8,7 @@
 //
 // bench_cg_latency [SECONDS]   (default 10 per phase)
 
+#include "bench/Figure.h"
 #include "bench/SecondsArgument.h"
 #include "cgstream/LatencyRecorder.h"
 #include "cgstream/SarnetCGStreamClient.h"
@@ -54,7 +55,8 @@ std::uint32_t Percentile(const Histogram& histogram, double share)
     return 0;
 }
 
-void Print(const char* what, const Histogram& histogram)
+// Prints the statistics of `histogram` and returns its median.
+std::uint32_t Print(const char* what, const Histogram& histogram)
 {
     std::int64_t total = 0;
     for (const auto& entry : histogram)
@@ -62,6 +64,7 @@ void Print(const char* what, const Histogram& histogram)
     std::printf("%-34s %8lld samples  median %6u us  p99 %6u us\n", what,
                 static_cast<long long>(total), Percentile(histogram, 0.5),
                 Percentile(histogram, 0.99));
+    return Percentile(histogram, 0.5);
 }
 
 // One frame published at a time; the server's answer waits for it.
@@ -220,7 +223,11 @@ int main(int argc, char** argv)
     const int seconds = SecondsArgument(argc, argv);
     if (seconds == 0)
         return 2;
-    Print("CG stream, frame noted -> received", MeasureStream(seconds));
-    Print("baseline: bare TCP round trip", MeasureRoundTrip(seconds));
+    const std::uint32_t stream =
+        Print("CG stream, frame noted -> received", MeasureStream(seconds));
+    const std::uint32_t roundTrip =
+        Print("baseline: bare TCP round trip", MeasureRoundTrip(seconds));
+    PrintFigure(stdout, "cg_latency.median", stream, "us", "cg_latency.bare_tcp_round_trip",
+                roundTrip);
     return 0;
 }

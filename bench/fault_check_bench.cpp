@@ -6,6 +6,7 @@
 //
 // bench_fault_check [SECONDS]   (default 10 s; runs in a network namespace of its own, as root)
 
+#include "bench/Figure.h"
 #include "bench/SecondsArgument.h"
 #include "devices/DeviceFaults.h"
 #include "devices/FaultableSocket.h"
@@ -91,5 +92,7 @@ int main(int argc, char** argv)
     std::printf("faults off (checked send): %8.1f ns/datagram  (%+.1f%% of the bare send)\n",
                 off / kRounds, 100.0 * (off - bare) / bare);
     std::printf("drop 0.5 (half sent):      %8.1f ns/datagram\n", dropping / kRounds);
+    PrintFigure(stdout, "fault_check.faults_off_send", off / kRounds, "ns", "fault_check.bare_send",
+                bare / kRounds);
     return 0;
 }

@@ -7,7 +7,11 @@
 // Runs in a network namespace of its own (root).
 //
 // bench_frame_clock [SECONDS_PER_RATE]
+//
+// With BRISEL_LATENESS_CSV set to a path, every lateness measured is also written there as
+// "rate_hz,series,lateness_us" lines (series: frame_start, floor, tightened_floor), for plots.
 
+#include "bench/Figure.h"
 #include "devices/FramePacer.h"
 #include "tests/devices/TestRig.h"
 #include "tests/support/NetworkNamespace.h"
@@ -90,7 +94,26 @@ void Print(const char* name, const Statistics& s)
                 s.p99Us, s.maxUs);
 }
 
-void MeasureRate(TestDevice& master, double rate, std::chrono::seconds duration)
+// The lateness samples of one series at one rate, when a CSV file was asked for.
+void WriteSamples(std::FILE* csv, double rate, const char* series,
+                  const std::vector<double>& latenessUs)
+{
+    if (csv == nullptr)
+        return;
+    for (double lateness : latenessUs)
+        std::fprintf(csv, "%.0f,%s,%.3f\n", rate, series, lateness);
+}
+
+// The sync thread wakes with tightened settings, so its floor is the tightened sleep loop.
+void PrintFigures(double rate, double achieved, const Statistics& frames, const Statistics& floor)
+{
+    const std::string prefix = "frame_clock." + std::to_string(static_cast<int>(rate)) + "_hz.";
+    PrintFigure(stdout, prefix + "achieved_rate", achieved, "Hz", prefix + "set_rate", rate);
+    PrintFigure(stdout, prefix + "p99_lateness", frames.p99Us, "us",
+                prefix + "tightened_clock_nanosleep_p99_lateness", floor.p99Us);
+}
+
+void MeasureRate(TestDevice& master, double rate, std::chrono::seconds duration, std::FILE* csv)
 {
     std::mutex mutex;
     std::vector<Clock::time_point> starts;
@@ -116,8 +139,11 @@ void MeasureRate(TestDevice& master, double rate, std::chrono::seconds duration)
     std::printf("%.0f Hz, %d devices besides the master, %zu frames in %.1f s: achieved %.3f Hz "
                 "(%.3f %% of set)\n",
                 rate, kOtherDevices, frames.size(), seconds, achieved, 100.0 * achieved / rate);
-    Print("frame start lateness", Summarise(LatenessOf(frames, rate)));
-    Print("bare clock_nanosleep (floor)", Summarise(BareSleepLateness(rate, duration)));
+    const std::vector<double> lateness = LatenessOf(frames, rate);
+    const std::vector<double> floor = BareSleepLateness(rate, duration);
+    const Statistics frameStatistics = Summarise(lateness);
+    Print("frame start lateness", frameStatistics);
+    Print("bare clock_nanosleep (floor)", Summarise(floor));
     std::vector<double> tightened;
     std::thread(
         [&]
@@ -126,7 +152,28 @@ void MeasureRate(TestDevice& master, double rate, std::chrono::seconds duration)
             tightened = BareSleepLateness(rate, duration);
         })
         .join();
-    Print("same, tightened wake-ups", Summarise(tightened));
+    const Statistics tightenedStatistics = Summarise(tightened);
+    Print("same, tightened wake-ups", tightenedStatistics);
+    PrintFigures(rate, achieved, frameStatistics, tightenedStatistics);
+    WriteSamples(csv, rate, "frame_start", lateness);
+    WriteSamples(csv, rate, "floor", floor);
+    WriteSamples(csv, rate, "tightened_floor", tightened);
+}
+
+// The file BRISEL_LATENESS_CSV names, with its header written; none when it is not set.
+std::FILE* OpenLatenessCsv()
+{
+    const char* path = std::getenv("BRISEL_LATENESS_CSV");
+    if (path == nullptr || *path == '\0')
+        return nullptr;
+    std::FILE* csv = std::fopen(path, "w");
+    if (csv == nullptr)
+    {
+        std::fprintf(stderr, "bench_frame_clock: cannot write %s\n", path);
+        return nullptr;
+    }
+    std::fprintf(csv, "rate_hz,series,lateness_us\n");
+    return csv;
 }
 } // namespace
 
@@ -145,7 +192,10 @@ int main(int argc, char** argv)
     BriselTest::TestRig::Connect(master);
     for (int i = 0; i < kOtherDevices; ++i)
         BriselTest::TestRig::Connect(rig.AddDevice());
+    std::FILE* csv = OpenLatenessCsv();
     for (double rate : {100.0, 500.0, 1000.0})
-        MeasureRate(master, rate, duration);
+        MeasureRate(master, rate, duration, csv);
+    if (csv != nullptr)
+        std::fclose(csv);
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "Framework/EventSystem/EventManagerQt.h"
 #include "Framework/EventSystem/Invoke.h"
+#include "bench/Figure.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -65,13 +66,15 @@ std::vector<double> MeasureMicroseconds(int calls, const Post& post)
     return latencies;
 }
 
-void Report(const char* name, std::vector<double> latencies)
+// Prints the statistics of `latencies` and returns their median.
+double Report(const char* name, std::vector<double> latencies)
 {
     std::sort(latencies.begin(), latencies.end());
     const auto at = [&](double q)
     { return latencies[static_cast<std::size_t>(q * (latencies.size() - 1))]; };
     std::printf("%-44s median %7.1f us   p99 %7.1f us   max %8.1f us\n", name, at(0.5), at(0.99),
                 latencies.back());
+    return at(0.5);
 }
 } // namespace
 
@@ -98,7 +101,9 @@ int main(int argc, char** argv)
     application.exec();
     worker.join();
     std::printf("%d calls each, worker thread to main thread\n", calls / 2);
-    Report("QMetaObject::invokeMethod queued (baseline)", baseline);
-    Report("EventSystem::Invoke", invoke);
+    const double baselineMedian = Report("QMetaObject::invokeMethod queued (baseline)", baseline);
+    const double invokeMedian = Report("EventSystem::Invoke", invoke);
+    PrintFigure(stdout, "invoke.median_latency", invokeMedian, "us", "invoke.queued_invoke_method",
+                baselineMedian);
     return 0;
 }

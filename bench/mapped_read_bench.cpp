@@ -84,6 +84,7 @@ BENCHMARK(MemcpyBaseline)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    RunBenchmarksOnFile(argc, argv, "mapped-read", WriteContent, benchFilePath);
+    RunBenchmarksOnFile(argc, argv, "mapped-read", WriteContent, benchFilePath, "mapped_read",
+                        {{"MappedStreamRead", "MemcpyBaseline"}});
     return 0;
 }

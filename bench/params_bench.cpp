@@ -3,6 +3,7 @@
 // typed set with one observer, and a set from text. The baseline is a plain
 // std::map<std::string, int> lookup of the same names, measured in the same run.
 
+#include "bench/BenchmarkFigures.h"
 #include "params/FakeLumeParamObserver.h"
 #include "params/ParamDefinitionList.h"
 #include "params/ParamObjectTypes.h"
@@ -118,4 +119,12 @@ void SetFromText(benchmark::State& state)
 BENCHMARK(SetFromText);
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    RunBenchmarksWithFigures(argc, argv, "params",
+                             {{"CreateParamList", "MapLookupBaseline"},
+                              {"FindParamByName", "MapLookupBaseline"},
+                              {"TypedSetWithOneObserver", "MapLookupBaseline"},
+                              {"SetFromText", "MapLookupBaseline"}});
+    return 0;
+}

@@ -7,6 +7,7 @@
 // bench_periodic [SECONDS]   (default 10, per run)
 
 #include "Utils/UtilsThreading/PeriodicCallback.h"
+#include "bench/Figure.h"
 #include "bench/SecondsArgument.h"
 
 #include <algorithm>
@@ -40,8 +41,9 @@ void DoTickWork(bool overrun, std::size_t tickIndex)
 }
 
 // Ticks are never early, so tick k is measured against the grid point at or before it.
-void PrintStatistics(const char* label, Clock::time_point start, Clock::duration duration,
-                     const std::vector<Clock::time_point>& ticks)
+// Returns the worst lateness in milliseconds.
+double PrintStatistics(const char* label, Clock::time_point start, Clock::duration duration,
+                       const std::vector<Clock::time_point>& ticks)
 {
     double worstMs = 0.0;
     for (Clock::time_point tick : ticks)
@@ -57,6 +59,7 @@ void PrintStatistics(const char* label, Clock::time_point start, Clock::duration
     std::printf("%-28s ticks %5zu of %5lld grid points   mean period %9.4f ms   worst lateness "
                 "%8.4f ms\n",
                 label, ticks.size(), gridPoints, meanMs, worstMs);
+    return worstMs;
 }
 
 // Thread-bound to the periodic callback's thread while it runs; read after it is destroyed.
@@ -114,8 +117,12 @@ void Run(std::chrono::seconds duration, bool overrun)
     std::printf("%lld s on a %lld ms grid, %s\n", static_cast<long long>(duration.count()),
                 static_cast<long long>(kPeriod.count()),
                 overrun ? "every tenth tick takes 130 ms" : "ticks return at once");
-    PrintStatistics("VPeriodicCallback", start, duration, log.ticks);
-    PrintStatistics("clock_nanosleep baseline", start, duration, baseline);
+    const double worstMs = PrintStatistics("VPeriodicCallback", start, duration, log.ticks);
+    const double baselineWorstMs =
+        PrintStatistics("clock_nanosleep baseline", start, duration, baseline);
+    const std::string prefix = overrun ? "periodic.overrun." : "periodic.prompt.";
+    PrintFigure(stdout, prefix + "worst_lateness", worstMs, "ms",
+                prefix + "clock_nanosleep_worst_lateness", baselineWorstMs);
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 // the same no-op through std::function, measured in the same run.
 
 #include "Utils/UtilsThreading/ThreadPool.h"
+#include "bench/BenchmarkFigures.h"
 
 #include <benchmark/benchmark.h>
 #include <functional>
@@ -57,4 +58,10 @@ void BM_DirectCalls(benchmark::State& state)
 BENCHMARK(BM_DirectCalls)->Arg(16)->Arg(64)->Arg(256);
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    RunBenchmarksWithFigures(
+        argc, argv, "pool",
+        {{"BM_PoolFanOut", "BM_DirectCalls"}, {"BM_PoolFanOutBatch", "BM_DirectCalls"}});
+    return 0;
+}

@@ -4,6 +4,7 @@
 //
 // bench_startstop [RUNS]
 
+#include "bench/Figure.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/NetworkNamespace.h"
 
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
+#include <tuple>
 #include <vector>
 
 using BriselTest::ChildProcess;
@@ -88,13 +90,15 @@ int main(int argc, char** argv)
     std::printf("%d runs; milliseconds, median / worst\n", runs);
     std::printf("spawn+reap /bin/true (baseline)  %7.2f / %7.2f\n", baseline.median,
                 baseline.worst);
-    for (const auto& [name, samples] : {std::pair{"briselCL start to ready       ", start},
-                                        std::pair{"briselCL SIGINT to exit       ", stop},
-                                        std::pair{"briselCL start and stop       ", total}})
+    for (const auto& [name, figure, samples] :
+         {std::tuple{"briselCL start to ready       ", "startstop.start_to_ready", start},
+          std::tuple{"briselCL SIGINT to exit       ", "startstop.sigint_to_exit", stop},
+          std::tuple{"briselCL start and stop       ", "startstop.start_and_stop", total}})
     {
         const Summary summary = Summarise(samples);
         std::printf("%s  %7.2f / %7.2f  (%.1fx baseline)\n", name, summary.median, summary.worst,
                     summary.median / baseline.median);
+        PrintFigure(stdout, figure, summary.median, "ms", "startstop.spawn_true", baseline.median);
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 // bench_synth_camera [SECONDS]   (default 10; runs in a network namespace of its own, as root)
 
 #include "Framework/EventSystem/EventManagerQt.h"
+#include "bench/Figure.h"
 #include "bench/RigMeasures.h"
 #include "bench/SecondsArgument.h"
 #include "devices/FakeDeviceManager.h"
@@ -125,6 +126,8 @@ void Report(std::FILE* out, const Costs& costs)
                  camera * 1e6, camera / bare, costs.drawing / frames * 1e6, bare * 1e6);
     std::fprintf(out, "  at 300 Hz: %.1f %% of one core (bare send: %.1f %%)\n", camera * 300 * 100,
                  bare * 300 * 100);
+    PrintFigure(out, "synth_camera.cpu_per_frame", camera * 1e6, "us", "synth_camera.bare_send",
+                bare * 1e6);
 }
 } // namespace
 

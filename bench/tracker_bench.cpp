@@ -5,6 +5,7 @@
 //
 // bench_tracker [Google Benchmark options]
 
+#include "bench/BenchmarkFigures.h"
 #include "devices/camera/HardwareCentroidTracker.h"
 
 #include <benchmark/benchmark.h>
@@ -146,9 +147,7 @@ BENCHMARK(SortByYBaseline)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarksWithFigures(argc, argv, "tracker", {{"TrackSteadyFrames", "SortByYBaseline"}});
     std::printf("Track: %.1f us CPU per frame of %d centroids; sorting them by y: %.1f us "
                 "(the tracker costs %.1fx its sort)\n",
                 trackMicroseconds, kCentroids, sortMicroseconds,

@@ -8,6 +8,7 @@
 #include "FileIO/AnalogueBlockFrame.h"
 #include "FileIO/X1DExport.h"
 #include "FileIO/X1DImport.h"
+#include "bench/Figure.h"
 
 #include <algorithm>
 #include <chrono>
@@ -146,5 +147,8 @@ int main(int argc, char** argv)
     std::printf("  resident after loading: %.0f MiB anonymous (the blocks), %.0f MiB file pages "
                 "(the mapped windows, page cache the kernel may drop)\n",
                 heap, mapped);
+    PrintFigure(stdout, "x1d_load.load_speed", mib / loadSeconds, "MiB_per_s",
+                "x1d_load.read_into_fresh_memory", mib / freshSeconds);
+    PrintFigure(stdout, "x1d_load.peak_memory", peak, "MiB", "x1d_load.data", mib);
     return complete ? 0 : 1;
 }

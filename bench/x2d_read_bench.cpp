@@ -198,7 +198,8 @@ BENCHMARK(MemcpyBaseline)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    RunBenchmarksOnFile(argc, argv, "x2d-read", WriteRecording, benchFilePath);
+    RunBenchmarksOnFile(argc, argv, "x2d-read", WriteRecording, benchFilePath, "x2d_read",
+                        {{"X2DReadFrame", "MemcpyBaseline"}});
     std::printf("ReadFrame: %.0f frames/s, %.1f MB/s, headroom %.2fx against %.0f frames/s; "
                 "memcpy of the same bytes: %.1f MB/s (%.0fx the reader)\n",
                 readRate.framesPerSecond, readRate.bytesPerSecond / 1e6,
