@@ -24,11 +24,7 @@ void FrameTimeline::Add(std::uint32_t frameNumber, Clock::time_point arrival)
     {
         const auto step = static_cast<std::int32_t>(frameNumber - last_->frameNumber);
         gridIndex = last_->gridIndex + step;
-        if (step > 1)
-        {
-            intervalSkipped_ += std::size_t(step - 1);
-            totalSkipped_ += std::size_t(step - 1);
-        }
+        CountSkipped(gridIndex);
     }
     last_ = Last{frameNumber, gridIndex};
     const double offset = std::chrono::duration<double>(arrival - first_).count() -
@@ -36,6 +32,19 @@ void FrameTimeline::Add(std::uint32_t frameNumber, Clock::time_point arrival)
     minOffset_ = total_.count == 0 ? offset : std::min(minOffset_, offset);
     interval_.Add(offset);
     total_.Add(offset);
+}
+
+// Only numbers beyond the highest so far can open a gap, so a frame that comes after a later
+// one skips nothing, and counts nothing twice.
+void FrameTimeline::CountSkipped(std::int64_t gridIndex)
+{
+    if (gridIndex > highestIndex_ + 1)
+    {
+        const auto skipped = std::size_t(gridIndex - highestIndex_ - 1);
+        intervalSkipped_ += skipped;
+        totalSkipped_ += skipped;
+    }
+    highestIndex_ = std::max(highestIndex_, gridIndex);
 }
 
 void FrameTimeline::StartInterval()

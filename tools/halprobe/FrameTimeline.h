@@ -4,7 +4,8 @@
 // early as the frames seen so far allow, so the frame that came earliest relative to the
 // grid is 0 late and every other frame's lateness is how much later than that it came. A
 // frame seen earlier than any before moves the origin and with it every lateness. Frame
-// numbers missing between consecutive frames count as skipped. Thread-bound to its owner.
+// numbers missing between consecutive frames count as skipped; a frame that comes after a
+// later one fills no gap and opens none. Thread-bound to its owner.
 
 #include "tools/halprobe/PollUntil.h"
 
@@ -48,6 +49,7 @@ private:
         void Add(double offset);
     };
 
+    void CountSkipped(std::int64_t gridIndex);
     Lateness Relative(const Offsets& offsets) const;
 
     const double period_;
@@ -58,6 +60,7 @@ private:
     };
     std::optional<Last> last_;
     Clock::time_point first_;
+    std::int64_t highestIndex_ = 0;
     double minOffset_ = 0.0;
     Offsets interval_;
     Offsets total_;
