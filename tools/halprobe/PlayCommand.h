@@ -1,6 +1,7 @@
 #pragma once
 // "halprobe play": the HAL in one command. Finds the devices, readies their sessions to
 // stream to one data port, makes one of them sync master and shows what each delivers.
+// Thread-bound to the main thread, which must call it before starting any other thread.
 
 #include "tools/halprobe/ArgumentList.h"
 
