@@ -5,12 +5,12 @@
 #include "tools/halprobe/CameraFrameText.h"
 #include "tools/halprobe/DataPortMonitor.h"
 #include "tools/halprobe/LossStatistics.h"
+#include "tools/halprobe/MonitorLoop.h"
 #include "tools/halprobe/RecordText.h"
 #include "tools/halprobe/SocketAddress.h"
 #include "tools/halprobe/StopSignals.h"
 #include "tools/halprobe/StreamStatistics.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace HalProbe
@@ -40,9 +40,6 @@ const char* const kListenUsage =
 
 namespace
 {
-constexpr auto kReportInterval = std::chrono::seconds(1);
-// How long a signal may wait to be noticed.
-constexpr auto kStopCheckInterval = std::chrono::milliseconds(200);
 constexpr std::size_t kShownSamples = 8;
 
 // Which frame to print in full: none, the first of any camera, or the first of one.
@@ -70,11 +67,6 @@ FrameChoice ParseFrameChoice(const std::optional<std::string>& text)
     return {true, ParseDeviceId(*text)};
 }
 
-Clock::time_point EndOf(Clock::time_point start, Clock::duration limit)
-{
-    return limit >= Clock::time_point::max() - start ? Clock::time_point::max() : start + limit;
-}
-
 class Listening
 {
 public:
@@ -85,15 +77,11 @@ public:
 
     void Run(Clock::duration limit, const StopSignals& stop)
     {
-        const Clock::time_point end = EndOf(start_, limit);
-        for (Clock::time_point now = Clock::now(); now < end && !stop.Arrived(); now = Clock::now())
-        {
-            if (now >= lastReport_ + kReportInterval)
-                Report(now);
-            else if (std::optional<MonitorEvent> event = monitor_.Next(
-                         std::min({end, lastReport_ + kReportInterval, now + kStopCheckInterval})))
-                std::visit([this](const auto& happened) { Handle(happened); }, *event);
-        }
+        RunMonitorLoop(
+            monitor_, start_, limit, stop,
+            [this](MonitorEvent& event)
+            { std::visit([this](const auto& happened) { Handle(happened); }, event); },
+            [this](Clock::time_point now, double seconds) { Report(now, seconds); });
         Finish();
     }
 
@@ -155,14 +143,12 @@ private:
         Handle(event);
     }
 
-    void Report(Clock::time_point now)
+    void Report(Clock::time_point now, double seconds)
     {
-        const double seconds = std::chrono::duration<double>(now - lastReport_).count();
         for (const std::string& line : statistics_.TakeRateLines(seconds))
             Print(now, line);
         for (const std::string& line : boxes_.TakeRateLines(seconds))
             Print(now, line);
-        lastReport_ = now;
     }
 
     void Finish()
@@ -193,7 +179,6 @@ private:
     BoxStatistics boxes_;
     bool finishing_ = false;
     const Clock::time_point start_ = Clock::now();
-    Clock::time_point lastReport_ = start_;
 };
 
 void PrintEndpoints(const DataPortMonitor& monitor)

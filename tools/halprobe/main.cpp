@@ -7,6 +7,7 @@
 #include "tools/halprobe/BroadcastSender.h"
 #include "tools/halprobe/CommandSession.h"
 #include "tools/halprobe/ListenCommand.h"
+#include "tools/halprobe/PlayCommand.h"
 #include "tools/halprobe/ProbeError.h"
 #include "tools/halprobe/RecordText.h"
 #include "tools/halprobe/ServeCgCommand.h"
@@ -201,6 +202,8 @@ struct Subcommand
 };
 
 const Subcommand kSubcommands[] = {
+    {"play", "play the HAL: find the devices, run them from a sync master and show their streams",
+     kPlayUsage, RunPlay},
     {"list", "list the devices that announce themselves to the HAL", kListUsage, RunList},
     {"send", "send one broadcast command", kSendUsage, RunSend},
     {"session", "talk to a device's command session", kSessionUsage, RunSession},

@@ -45,7 +45,7 @@ TEST(HalprobeCli, HelpListsTheCommandsAndEachCommandHasItsOwn)
 {
     const ProgramOutcome help = Halprobe({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* command : {"list", "send", "session", "listen"})
+    for (const char* command : {"list", "send", "session", "listen", "play"})
         EXPECT_THAT(help.output, HasSubstr("  " + std::string(command) + " "));
     const ProgramOutcome sendHelp = Halprobe({"send", "--help"});
     EXPECT_EQ(sendHelp.exitCode, 0);
@@ -97,6 +97,15 @@ TEST(HalprobeCli, MistakesEndWithAMessageAndAnExitCode)
         {{"listen", "--hal", "127.0.0.2", "--port", "5001", "--show-frame", "0xZZ"},
          2,
          "bad device ID '0xZZ'"},
+        {{"play", "--seconds", "1"}, 2, "--hal is required"},
+        {{"play", "--hal", "127.0.0.2", "--rate", "0"}, 2, "the frame rate must be above 0"},
+        {{"play", "--hal", "127.0.0.2", "--master", "first"}, 2, "bad device ID 'first'"},
+        {{"play", "--hal", "127.0.0.2", "--port", "5000"},
+         1,
+         "cannot bind 127.0.0.2:5000: Address already in use"},
+        {{"play", "--hal", "127.0.0.2", "--port", "5001", "--discover", "0.2"},
+         1,
+         "no device announced itself to 127.0.0.2:8570 within 0.2 s"},
     };
     for (const auto& expected : cases)
     {
