@@ -1,7 +1,6 @@
 #include "devices/DelayLine.h"
 
 #include <arpa/inet.h>
-#include <boost/asio/steady_timer.hpp>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -45,15 +44,38 @@ void VDelayLine::SendLate(const void* data, std::size_t length, std::uint32_t re
                           std::uint16_t remotePort, std::chrono::milliseconds delay)
 {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    auto timer = std::make_shared<boost::asio::steady_timer>(ioService_, delay);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (length > kMaxHeldBytes - heldBytes_)
+        return;
+    auto timer = std::make_shared<Timer>(ioService_, delay);
+    pending_.insert(timer);
+    heldBytes_ += length;
     timer->async_wait(
         [self = shared_from_this(), timer,
          datagram = std::vector<std::uint8_t>(bytes, bytes + length), remoteAddress,
          remotePort](const boost::system::error_code& error)
         {
-            if (!error)
+            if (self->Release(timer, datagram.size()) && !error)
                 self->SendNow(datagram.data(), datagram.size(), remoteAddress, remotePort);
         });
+}
+
+void VDelayLine::Discard()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::shared_ptr<Timer>& timer : pending_)
+        timer->cancel();
+    pending_.clear();
+    heldBytes_ = 0;
+}
+
+bool VDelayLine::Release(const std::shared_ptr<Timer>& timer, std::size_t length)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (pending_.erase(timer) == 0)
+        return false;
+    heldBytes_ -= length;
+    return true;
 }
 
 void VDelayLine::SendNow(const std::uint8_t* data, std::size_t length, std::uint32_t remoteAddress,

@@ -10,6 +10,11 @@ VDeviceFaults::VDeviceFaults(boost::asio::io_context& ioService, std::uint32_t l
 {
 }
 
+VDeviceFaults::~VDeviceFaults()
+{
+    delayLine_->Discard();
+}
+
 bool VDeviceFaults::IsBefore(const std::atomic<std::int64_t>& deadline)
 {
     const std::int64_t until = deadline.load(std::memory_order_relaxed);

@@ -34,6 +34,10 @@ public:
 
     // Address in network byte order: late datagrams leave from it.
     VDeviceFaults(boost::asio::io_context& ioService, std::uint32_t localAddress);
+    // Drops the datagrams a delay still holds back: a device that is gone sends nothing late.
+    ~VDeviceFaults();
+    VDeviceFaults(const VDeviceFaults&) = delete;
+    VDeviceFaults& operator=(const VDeviceFaults&) = delete;
 
     // Sets or clears the fault and returns the reply: the active faults after the change.
     std::string Apply(const FaultCommand& command);

@@ -99,6 +99,8 @@ void VFakeDevice::OnBeforeDestruction()
 void VFakeDevice::Retire()
 {
     retired_ = true;
+    if (refusalTimer_)
+        refusalTimer_->cancel();
     if (!connectedState_)
         return StopSyncThread();
     connectedState_ = false;
@@ -111,6 +113,8 @@ VFakeDevice::~VFakeDevice()
     connectedObserver_.reset();
     syncModeObserver_.reset();
     paramList_->RemoveObserver(this);
+    if (refusalTimer_)
+        refusalTimer_->cancel();
     awakeAndAlive_.reset();
     if (session_)
         session_->Close();
@@ -303,7 +307,10 @@ void VFakeDevice::CloseSession()
 void VFakeDevice::RefuseSessions(std::chrono::milliseconds length)
 {
     session_.reset();
+    if (refusalTimer_)
+        refusalTimer_->cancel();
     auto timer = std::make_shared<boost::asio::steady_timer>(ioService_, length);
+    refusalTimer_ = timer;
     const std::weak_ptr<VShared> self = weak_from_this();
     timer->async_wait(
         [this, self, timer](const boost::system::error_code& error)

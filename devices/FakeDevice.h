@@ -19,8 +19,9 @@
 //   under the manager's list lock (broadcasts hold it; the main thread's changes take it
 //   through BetweenFrames()), which the master holds for its whole frame: a new frame
 //   number therefore always takes effect at a frame boundary, for every device alike.
-// - Retire() and `retired_` are thread-bound to the main thread, as are RefuseSessions()
-//   and OpenSession(); the refusal's timer only posts its end back to the main thread.
+// - Retire() and `retired_` are thread-bound to the main thread, as are RefuseSessions(),
+//   OpenSession() and `refusalTimer_`; the refusal's timer only posts its end back to the
+//   main thread, and Retire() cancels it, so a long refusal never keeps the I/O service busy.
 // - `faults_` is thread-safe (see VDeviceFaults): the session sets it on the I/O thread,
 //   the sources consult it on the frame thread, the announcer on its timer thread.
 // - `deviceLock_` guards the data socket and `sessionTag_`; `syncLock_` guards
@@ -36,6 +37,7 @@
 #include "params/PropertySet.h"
 
 #include <atomic>
+#include <boost/asio/steady_timer.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -211,6 +213,7 @@ private:
     std::atomic<std::int32_t> previousFrame_{0};
     VDestroyableHandle<IParamList> paramList_;
     std::shared_ptr<VDeviceTelnetConnection> session_;
+    std::shared_ptr<boost::asio::steady_timer> refusalTimer_;
     std::unique_ptr<VAwakeAndAliveServer> awakeAndAlive_;
     VPropertySet properties_;
     VDeviceFaults faults_;

@@ -2,6 +2,7 @@
 // a data datagram, what the data socket does with them, and the muted announcer.
 
 #include "devices/AwakeAndAliveServer.h"
+#include "devices/DelayLine.h"
 #include "devices/DeviceFaults.h"
 #include "devices/FaultableSocket.h"
 #include "tests/support/UdpTestSocket.h"
@@ -142,6 +143,32 @@ TEST(FaultableSocket, SendsAtOnceWithoutFaultsDropsWhatTheDrawDropsAndDelaysOnTh
     std::thread io([&] { rig.ioService.run(); });
     EXPECT_EQ(rig.Next(5s), 3);
     io.join();
+}
+
+// What a delay holds back is bounded, and discarding it leaves the I/O service without work
+// at once, however long the delay (a device taken out of service must not hold up the stop).
+TEST(DelayLine, HoldsBackABoundedAmountAndDiscardEndsEveryWaitAtOnce)
+{
+    boost::asio::io_context ioService;
+    BriselTest::UdpTestSocket hal(kHalAddress, 7000);
+    const auto line = std::make_shared<VDelayLine>(ioService, ::inet_addr(kDeviceAddress));
+    const std::vector<std::uint8_t> big(60000, 7);
+    const std::size_t fitting = VDelayLine::kMaxHeldBytes / big.size();
+    for (std::size_t i = 0; i < fitting + 5; ++i)
+        line->SendLate(big.data(), big.size(), ::inet_addr(kHalAddress), 7000, 1h);
+    const std::uint8_t small = 9;
+    line->SendLate(&small, 1, ::inet_addr(kHalAddress), 7000, 0ms);
+    EXPECT_EQ(ioService.run_for(0s), 0u) << "nothing is due yet";
+    EXPECT_FALSE(hal.Receive(100ms)) << "beyond the bound a datagram is dropped, not held";
+
+    line->Discard();
+    const std::vector<std::uint8_t> later(10, 3);
+    line->SendLate(later.data(), later.size(), ::inet_addr(kHalAddress), 7000, 0ms);
+    ioService.run(); // returns only once no timer is left waiting
+    const auto datagram = hal.Receive(5s);
+    ASSERT_TRUE(datagram) << "after a discard the line holds back again";
+    EXPECT_EQ(*datagram, later);
+    EXPECT_FALSE(hal.Receive(100ms)) << "nothing discarded is sent";
 }
 
 TEST(AwakeAndAliveServer, AMutedServerSendsNothingUntilTheMuteIsOver)

@@ -317,3 +317,32 @@ TEST(Faults, ARefusedSessionClosesAndANewOneIsServedWhenTheRefusalEnds)
     process->Signal(SIGINT);
     EXPECT_EQ(ExitCodeOf(process->WaitForExit(kGenerous)), 0) << process->Error();
 }
+
+// A refusal and a delay of an hour do not hold up the stop: the console quits in order at
+// once, and the datagrams still held back are dropped.
+TEST(Faults, LongRefusalsAndDelaysDoNotHoldUpTheStop)
+{
+    auto process = BriselTest::StartEmulator(
+        {"-synthcameras", "2", "-fault", "delay 3600000", "-faultports", "1"});
+    HalProbe::CameraStreamListener cameras(kHalAddress, kDataPort, CameraStream::Centroid);
+    auto delayed = Session(9001);
+    auto refused = Session(9002);
+    for (auto* session : {delayed.get(), refused.get()})
+        BriselTest::PrepareToStream(*session, kDataPort);
+    EXPECT_EQ(refused->Run("fault refuse 3600000", 2s).rfind("refuse ", 0), 0u);
+    HalProbe::BroadcastSender hal(kHalAddress, BriselTest::kEmulatorAddress);
+    hal.DataDisable(false);
+    hal.Master(1, kRate);
+    // The refused camera streams on; once it has sent frames, the delayed one has handed
+    // the same frames to its delay line.
+    std::optional<HalProbe::CameraFrame> frame;
+    const auto deadline = std::chrono::steady_clock::now() + kGenerous;
+    while (!frame || frame->deviceId != 2 || frame->frameNumber < 10)
+    {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << process->Output();
+        frame = cameras.NextFrame(1s);
+        EXPECT_TRUE(!frame || frame->deviceId == 2) << "a delayed frame came on time";
+    }
+    process->Signal(SIGINT);
+    EXPECT_EQ(ExitCodeOf(process->WaitForExit(kGenerous)), 0) << process->Error();
+}
