@@ -53,6 +53,7 @@ class FigureLines(unittest.TestCase):
 
     def test_human_text_is_not_a_figure(self):
         for line in ["", "figures of merit follow", "figure value=1 unit=s",
+                     "figure name=x value= unit=s", "figure name=x value=1 baseline_value=fast",
                      "frame start lateness median 3 us"]:
             self.assertIsNone(bench.parse_figure(line, "b"), line)
 
@@ -63,9 +64,9 @@ class BenchRun(unittest.TestCase):
         self.addCleanup(self.directory.cleanup)
         self.bench_dir = os.path.join(self.directory.name, "bench")
         os.mkdir(self.bench_dir)
-        self.saved_dir = bench.BENCH_DIR
-        bench.BENCH_DIR = self.bench_dir
-        self.addCleanup(lambda: setattr(bench, "BENCH_DIR", self.saved_dir))
+        for name in ["BENCH_DIR", "SCRIPT_DIR"]:
+            self.addCleanup(setattr, bench, name, getattr(bench, name))
+        bench.BENCH_DIR = bench.SCRIPT_DIR = self.bench_dir
         # bench_periodic states its first argument, so a quick run shows its short duration.
         write_program(self.bench_dir, "bench_periodic",
                       'echo "ticks on the grid"\n'
@@ -74,6 +75,9 @@ class BenchRun(unittest.TestCase):
         write_program(self.bench_dir, "bench_broken", 'echo "figure name=broken.x value=1 unit=s"\n'
                       "exit 3\n")
         write_program(self.bench_dir, "not_a_benchmark", "exit 0\n")
+        # A benchmark script under bench/ takes its quick arguments as well.
+        write_program(self.bench_dir, "fault_hook_cost",
+                      'echo "figure name=fault_check.built_in value=${1:-2}${2:-0} unit=us"\n')
 
     def run_bench(self, *arguments):
         output = io.StringIO()
@@ -94,7 +98,7 @@ class BenchRun(unittest.TestCase):
         self.assertTrue(report["date"])
         self.assertFalse(report["quick"])
         by_name = {figure["name"]: figure for figure in report["figures"]}
-        self.assertEqual(sorted(by_name), ["broken.x", "periodic.worst"])
+        self.assertEqual(sorted(by_name), ["broken.x", "fault_check.built_in", "periodic.worst"])
         self.assertEqual(by_name["periodic.worst"]["value"], 10.0)
         self.assertAlmostEqual(by_name["periodic.worst"]["ratio"], 5.0)
 
@@ -106,6 +110,7 @@ class BenchRun(unittest.TestCase):
         self.assertTrue(report["quick"])
         values = {figure["name"]: figure["value"] for figure in report["figures"]}
         self.assertEqual(values["periodic.worst"], 1.0)
+        self.assertEqual(values["fault_check.built_in"], 11.0)
 
     def test_comparison_names_changes_new_and_gone_figures(self):
         earlier = os.path.join(self.directory.name, "earlier.json")
