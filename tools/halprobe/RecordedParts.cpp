@@ -39,12 +39,13 @@ void AddLines(const std::vector<GreyscaleLine>& lines, X2DIO::GreyscaleBlobSet& 
         if (StartsBlob(set, line, previousIndex))
         {
             const bool flagSet = line.blobWord && !line.BlobFlagClear();
-            set.blobs.push_back({std::uint32_t(set.lines.size()), 0, flagSet ? kBlobFlagSet : kBlobFlagClear});
+            set.blobs.push_back(
+                {std::uint32_t(set.lines.size()), 0, flagSet ? kBlobFlagSet : kBlobFlagClear});
         }
         previousIndex = line.BlobIndex();
         ++set.blobs.back().lineCount;
-        set.lines.push_back({line.x, line.y, std::uint16_t(line.pixels.size()),
-                             std::uint32_t(set.pixels.size())});
+        set.lines.push_back(
+            {line.x, line.y, std::uint16_t(line.pixels.size()), std::uint32_t(set.pixels.size())});
         set.pixels.insert(set.pixels.end(), line.pixels.begin(), line.pixels.end());
     }
 }

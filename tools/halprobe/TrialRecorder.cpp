@@ -21,8 +21,8 @@ RecordingReport Report(const std::string& path, const RecordingSummary& summary,
     if (!written)
         return {false, "cannot write '" + path + "'"};
     return {true, "recorded " + std::to_string(summary.frames) + " frames of " +
-           std::to_string(summary.devices.size()) + " " + devices + " into '" + path + "'" +
-           LeftOutText(summary, device)};
+                      std::to_string(summary.devices.size()) + " " + devices + " into '" + path +
+                      "'" + LeftOutText(summary, device)};
 }
 } // namespace
 

@@ -13,7 +13,8 @@ bool LooksLikeOption(const std::string& word)
 } // namespace
 
 CommandLine::CommandLine(const std::vector<std::string>& words,
-                         const std::set<std::string>& options, const std::set<std::string>& switches)
+                         const std::set<std::string>& options,
+                         const std::set<std::string>& switches)
     : switches_(switches)
 {
     for (std::size_t index = 0; index < words.size(); ++index)

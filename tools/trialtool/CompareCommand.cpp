@@ -84,15 +84,15 @@ void PrintSummary(const ComparedTrial& a, const ComparisonCounts& counts, std::o
         out << counts.differences << " differences; ";
     const std::string noun = a.DeviceNoun();
     const char* plural = counts.devices == 1 ? "" : noun == "box" ? "es" : "s";
-    out << counts.devices << " " << noun << plural << ", "
-        << counts.frames << " frames, " << counts.items << " " << a.ItemNoun() << " compared";
+    out << counts.devices << " " << noun << plural << ", " << counts.frames << " frames, "
+        << counts.items << " " << a.ItemNoun() << " compared";
     if (counts.wrapFrames > 0)
         out << ", " << counts.wrapFrames << " frames sent without items where the replay loops";
     out << "\n";
 }
 
-int Compare(ComparedTrial& a, ComparedTrial& b, const ComparisonOptions& options,
-            std::ostream& out, std::ostream& err)
+int Compare(ComparedTrial& a, ComparedTrial& b, const ComparisonOptions& options, std::ostream& out,
+            std::ostream& err)
 {
     TrialComparison comparison(a, b, options, out);
     std::string error;
@@ -128,7 +128,8 @@ int RunCompare(const Words& words, std::ostream& out, std::ostream& err)
         return kCannotCompare;
     }
     const std::unique_ptr<ComparedTrial> a = OpenCompared(paths[0], reportA->Kind(), err);
-    const std::unique_ptr<ComparedTrial> b = a ? OpenCompared(paths[1], reportA->Kind(), err) : nullptr;
+    const std::unique_ptr<ComparedTrial> b =
+        a ? OpenCompared(paths[1], reportA->Kind(), err) : nullptr;
     if (!a || !b)
         return kCannotCompare;
     try

@@ -40,8 +40,8 @@ int RunMakeX1D(const Words& words, std::ostream& out, std::ostream& err)
     const std::string& path = line.Positionals(1)[0];
     const X1DSynthesisOptions options = ReadOptions(line);
     ProgressLine progress(err, IsTerminal(err), "make-x1d", options.frames);
-    const bool written = X1DSynthesizer(options).Write(
-        path, [&progress](std::uint32_t frames) { progress.Update(frames); });
+    const bool written = X1DSynthesizer(options).Write(path, [&progress](std::uint32_t frames)
+                                                       { progress.Update(frames); });
     progress.Clear();
     if (!written)
     {

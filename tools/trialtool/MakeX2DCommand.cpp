@@ -1,6 +1,6 @@
 #include "tools/trialtool/CommandLine.h"
-#include "tools/trialtool/ProgressLine.h"
 #include "tools/trialtool/Commands.h"
+#include "tools/trialtool/ProgressLine.h"
 #include "tools/trialtool/UsageError.h"
 #include "tools/trialtool/ValueParsing.h"
 #include "tools/trialtool/X2DSynthesizer.h"

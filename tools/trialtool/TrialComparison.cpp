@@ -112,8 +112,7 @@ bool TrialComparison::CompareReplay(ProgressLine& progress, std::string& error)
 }
 
 bool TrialComparison::CompareFrames(std::int32_t indexA, std::int32_t indexB,
-                                    const std::string& label, bool emptyAllowed,
-                                    std::string& error)
+                                    const std::string& label, bool emptyAllowed, std::string& error)
 {
     if (!a_.Load(indexA, error) || !b_.Load(indexB, error))
     {
@@ -131,8 +130,8 @@ bool TrialComparison::CompareFrames(std::int32_t indexA, std::int32_t indexB,
         }
         if (const std::optional<ItemDifference> difference =
                 a_.Compare(pair.a, b_, pair.b, options_.tolerance, counts_.items))
-            if (!Report(std::string(a_.DeviceNoun()) + " " + std::to_string(pair.identifier) +
-                        " " + label + ": " + difference->what + " " + difference->mine + " vs " +
+            if (!Report(std::string(a_.DeviceNoun()) + " " + std::to_string(pair.identifier) + " " +
+                        label + ": " + difference->what + " " + difference->mine + " vs " +
                         difference->theirs))
                 break;
     }

@@ -27,9 +27,9 @@ struct ComparisonOptions
 
 struct ComparisonCounts
 {
-    std::size_t devices = 0;   // matched in both files
-    std::uint64_t frames = 0;  // pairs of frames compared
-    std::uint64_t items = 0;   // or samples
+    std::size_t devices = 0;      // matched in both files
+    std::uint64_t frames = 0;     // pairs of frames compared
+    std::uint64_t items = 0;      // or samples
     std::uint64_t wrapFrames = 0; // empty where the replay loops round
     std::uint64_t differences = 0;
     bool stopped = false; // at the most differences asked for

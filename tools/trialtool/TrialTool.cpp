@@ -32,10 +32,8 @@ struct Command
 };
 
 const Command kCommands[] = {
-    {"info", kInfoUsage, RunInfo},
-    {"dump", kDumpUsage, RunDump},
-    {"make-x2d", kMakeX2DUsage, RunMakeX2D},
-    {"make-x1d", kMakeX1DUsage, RunMakeX1D},
+    {"info", kInfoUsage, RunInfo},           {"dump", kDumpUsage, RunDump},
+    {"make-x2d", kMakeX2DUsage, RunMakeX2D}, {"make-x1d", kMakeX1DUsage, RunMakeX1D},
     {"compare", kCompareUsage, RunCompare},
 };
 

@@ -64,15 +64,15 @@ bool X1DComparedTrial::DeviceIsEmpty(std::size_t position) const
 }
 
 std::optional<ItemDifference> X1DComparedTrial::Compare(std::size_t mine,
-                                                         const ComparedTrial& other,
-                                                         std::size_t theirs, double tolerance,
-                                                         std::uint64_t& compared) const
+                                                        const ComparedTrial& other,
+                                                        std::size_t theirs, double tolerance,
+                                                        std::uint64_t& compared) const
 {
     const std::vector<std::uint16_t> left = Samples(mine);
     const std::vector<std::uint16_t> right =
         static_cast<const X1DComparedTrial&>(other).Samples(theirs);
-    if (auto count = CheckEqual("sample count", std::int64_t(left.size()),
-                                std::int64_t(right.size())))
+    if (auto count =
+            CheckEqual("sample count", std::int64_t(left.size()), std::int64_t(right.size())))
         return count;
     for (std::size_t index = 0; index < left.size(); ++index)
         if (auto difference =

@@ -30,8 +30,10 @@ std::vector<Line> SortedLines(const X2DIO::GreyscaleBlobSet& set)
     {
         const std::size_t first = std::min<std::size_t>(line.pixelOffset, set.pixels.size());
         const std::size_t last = std::min(first + line.pixelCount, set.pixels.size());
-        lines.push_back({line.y, line.x, {set.pixels.begin() + std::ptrdiff_t(first),
-                                          set.pixels.begin() + std::ptrdiff_t(last)}});
+        lines.push_back({line.y,
+                         line.x,
+                         {set.pixels.begin() + std::ptrdiff_t(first),
+                          set.pixels.begin() + std::ptrdiff_t(last)}});
     }
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -39,9 +41,10 @@ std::vector<Line> SortedLines(const X2DIO::GreyscaleBlobSet& set)
 
 std::vector<X2DIO::EdgePair> SortedEdgePairs(std::vector<X2DIO::EdgePair> pairs)
 {
-    std::sort(pairs.begin(), pairs.end(),
-              [](const X2DIO::EdgePair& left, const X2DIO::EdgePair& right)
-              { return std::tie(left.e1, left.e0, left.e2) < std::tie(right.e1, right.e0, right.e2); });
+    std::sort(
+        pairs.begin(), pairs.end(),
+        [](const X2DIO::EdgePair& left, const X2DIO::EdgePair& right)
+        { return std::tie(left.e1, left.e0, left.e2) < std::tie(right.e1, right.e0, right.e2); });
     return pairs;
 }
 
@@ -54,9 +57,8 @@ Difference CheckItems(const char* noun, const std::vector<Item>& mine,
                                       std::int64_t(theirs.size())))
         return count;
     for (std::size_t index = 0; index < mine.size(); ++index)
-        if (Difference difference =
-                check(std::string(noun) + " " + std::to_string(index) + " ", mine[index],
-                      theirs[index]))
+        if (Difference difference = check(std::string(noun) + " " + std::to_string(index) + " ",
+                                          mine[index], theirs[index]))
             return difference;
     compared += mine.size();
     return std::nullopt;
@@ -72,22 +74,18 @@ template <typename... Checks> Difference FirstOf(Checks... checks)
 Difference CheckCentroids(const X2DIO::CentroidSet& mine, const X2DIO::CentroidSet& theirs,
                           double tolerance, std::uint64_t& compared)
 {
-    return CheckItems("centroid", mine.centroids, theirs.centroids, compared,
-                      [tolerance](const std::string& what, const X2DIO::Centroid& left,
-                                  const X2DIO::Centroid& right)
-                      {
-                          return FirstOf(
-                              [&] { return CheckClose(what + "x", left.x, right.x, tolerance); },
-                              [&] { return CheckClose(what + "y", left.y, right.y, tolerance); },
-                              [&] {
-                                  return CheckClose(what + "radius", left.radius, right.radius,
-                                                    tolerance);
-                              },
-                              [&] {
-                                  return CheckClose(what + "quality", left.quality,
-                                                    right.quality, tolerance);
-                              });
-                      });
+    return CheckItems(
+        "centroid", mine.centroids, theirs.centroids, compared,
+        [tolerance](const std::string& what, const X2DIO::Centroid& left,
+                    const X2DIO::Centroid& right)
+        {
+            return FirstOf(
+                [&] { return CheckClose(what + "x", left.x, right.x, tolerance); },
+                [&] { return CheckClose(what + "y", left.y, right.y, tolerance); },
+                [&] { return CheckClose(what + "radius", left.radius, right.radius, tolerance); },
+                [&]
+                { return CheckClose(what + "quality", left.quality, right.quality, tolerance); });
+        });
 }
 
 Difference CheckTracks(const X2DIO::CentroidTrackSet& mine, const X2DIO::CentroidTrackSet& theirs,
@@ -125,7 +123,8 @@ Difference CheckLines(const X2DIO::GreyscaleBlobSet& mine, const X2DIO::Greyscal
                           return FirstOf(
                               [&] { return CheckEqual(what + "row", left.y, right.y); },
                               [&] { return CheckEqual(what + "column", left.x, right.x); },
-                              [&] {
+                              [&]
+                              {
                                   return CheckEqual(what + "pixel count",
                                                     std::int64_t(left.pixels.size()),
                                                     std::int64_t(right.pixels.size()));
@@ -137,15 +136,14 @@ Difference CheckLines(const X2DIO::GreyscaleBlobSet& mine, const X2DIO::Greyscal
 Difference CheckEdgePairs(const X2DIO::EdgePairSet& mine, const X2DIO::EdgePairSet& theirs,
                           std::uint64_t& compared)
 {
-    return CheckItems("edge pair", SortedEdgePairs(mine.edgePairs),
-                      SortedEdgePairs(theirs.edgePairs), compared,
-                      [](const std::string& what, const X2DIO::EdgePair& left,
-                         const X2DIO::EdgePair& right)
-                      {
-                          return FirstOf([&] { return CheckEqual(what + "e0", left.e0, right.e0); },
-                                         [&] { return CheckEqual(what + "e1", left.e1, right.e1); },
-                                         [&] { return CheckEqual(what + "e2", left.e2, right.e2); });
-                      });
+    return CheckItems(
+        "edge pair", SortedEdgePairs(mine.edgePairs), SortedEdgePairs(theirs.edgePairs), compared,
+        [](const std::string& what, const X2DIO::EdgePair& left, const X2DIO::EdgePair& right)
+        {
+            return FirstOf([&] { return CheckEqual(what + "e0", left.e0, right.e0); },
+                           [&] { return CheckEqual(what + "e1", left.e1, right.e1); },
+                           [&] { return CheckEqual(what + "e2", left.e2, right.e2); });
+        });
 }
 
 template <typename Set> void Allocate(std::vector<std::shared_ptr<Set>>& list, std::size_t count)

@@ -131,8 +131,7 @@ TEST(X2DRecorder, EveryKindOfItemOfBothProtocolsReadsBackAsSent)
         EXPECT_EQ(frame.tracks[0]->tracks,
                   (std::vector<X2DIO::CentroidTrack>{
                       {std::int64_t(0x8000000000000001ull), 1.0f, std::int32_t(number)}}));
-        EXPECT_EQ(frame.blobs[0]->blobs,
-                  (std::vector<X2DIO::GreyscaleBlob>{{0, 2, 1}, {2, 1, 0}}));
+        EXPECT_EQ(frame.blobs[0]->blobs, (std::vector<X2DIO::GreyscaleBlob>{{0, 2, 1}, {2, 1, 0}}));
         EXPECT_EQ(frame.blobs[0]->lines,
                   (std::vector<X2DIO::GreyscaleLine>{
                       {20, 10, 3, 0}, {20, 11, 1, 3}, {std::uint16_t(number), 30, 2, 4}}));

@@ -2,8 +2,8 @@
 // identical with itself, a recording of a replay matches its file through the replay's
 // frame mapping, and damaged files end the comparison with a message.
 
-#include "FileIO/X1DExport.h"
 #include "FileIO/AnalogueBlockFrame.h"
+#include "FileIO/X1DExport.h"
 #include "FileIO/X2DIO/X2DExport.h"
 #include "tests/support/TempDirectory.h"
 #include "tools/trialtool/TrialTool.h"
@@ -161,8 +161,8 @@ TEST_F(CompareTest, MissingFramesAndCamerasAreDifferencesNotSkipped)
     numbers.erase(numbers.begin() + 8); // frame 9
     X2DIO::VX2DHeaderDescription header = TrialTool::X2DSynthesizer(options_).Header();
     header.cameras.pop_back();
-    const std::string b = WriteEditedB(
-        [](X2DIO::VX2DFrame& frame) { frame.cameras.pop_back(); }, numbers, header);
+    const std::string b =
+        WriteEditedB([](X2DIO::VX2DFrame& frame) { frame.cameras.pop_back(); }, numbers, header);
     const Outcome outcome = Compare(b);
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_THAT(outcome.out, HasSubstr("different: 2 differences; 2 cameras, 19 frames"));
@@ -172,8 +172,8 @@ TEST_F(CompareTest, MissingFramesAndCamerasAreDifferencesNotSkipped)
 
 TEST_F(CompareTest, TheToleranceAllowsRoundingAndTheDifferenceLimitStopsEarly)
 {
-    const std::string b = WriteEditedB(
-        [](X2DIO::VX2DFrame& frame) { frame.cameras[0].centroids.centroids[0].y += 0.25; });
+    const std::string b = WriteEditedB([](X2DIO::VX2DFrame& frame)
+                                       { frame.cameras[0].centroids.centroids[0].y += 0.25; });
     // The file stores positions in fixed point, so the step is not exactly 0.25 here; the
     // analogue test meets the boundary exactly.
     EXPECT_EQ(Compare(b, {"--tolerance", "0.26"}).exitCode, 0);
@@ -252,7 +252,8 @@ TEST(CompareX1D, SamplesAreComparedPerBoxWithinAnInclusiveTolerance)
         VAnalogueBlockFrame blocks;
         blocks.Resize(options.devices);
         for (std::uint32_t device = 0; device < options.devices; ++device)
-            blocks.GetSet(device).Append(MakeAnalogueBlockView(device == 1 ? block : synthesizer.Block(frame)));
+            blocks.GetSet(device).Append(
+                MakeAnalogueBlockView(device == 1 ? block : synthesizer.Block(frame)));
         ASSERT_TRUE(file.WriteFrame(std::int32_t(frame + 1), blocks));
     }
     ASSERT_TRUE(file.Close());
