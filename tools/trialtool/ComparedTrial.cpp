@@ -12,6 +12,14 @@ std::unique_ptr<ComparedTrial> MakeComparedTrial(TrialKind kind)
     return std::make_unique<X2DComparedTrial>();
 }
 
+std::vector<std::uint32_t> FitIdentifiers(std::vector<std::uint32_t> described, std::size_t devices)
+{
+    for (std::size_t position = described.size(); position < devices; ++position)
+        described.push_back(std::uint32_t(position));
+    described.resize(devices);
+    return described;
+}
+
 std::string JoinReaderErrors(const std::vector<std::string>& errors, const char* fallback)
 {
     std::string text;

@@ -52,6 +52,10 @@ public:
 };
 
 std::unique_ptr<ComparedTrial> MakeComparedTrial(TrialKind kind);
+// The identifiers a header gives, one per recorded device: a device it does not describe is
+// known by its position, and descriptions beyond the devices are dropped.
+std::vector<std::uint32_t> FitIdentifiers(std::vector<std::uint32_t> described,
+                                          std::size_t devices);
 // A reader's messages in one line, or `fallback` when it recorded none.
 std::string JoinReaderErrors(const std::vector<std::string>& errors, const char* fallback);
 } // namespace TrialTool

@@ -2,6 +2,8 @@
 
 #include "tools/trialtool/ValueChecks.h"
 
+#include <utility>
+
 namespace TrialTool
 {
 bool X1DComparedTrial::Open(const std::string& path, std::string& error)
@@ -19,12 +21,7 @@ std::vector<std::uint32_t> X1DComparedTrial::Devices() const
     std::vector<std::uint32_t> identifiers;
     for (const VAnalogueSourceSetSpec& set : header.GetSourceSets())
         identifiers.push_back(std::uint32_t(set.identifier));
-    // A device the header does not describe is known by its position.
-    for (std::size_t position = identifiers.size(); position < reader_.GetNumberOfDevices();
-         ++position)
-        identifiers.push_back(std::uint32_t(position));
-    identifiers.resize(reader_.GetNumberOfDevices());
-    return identifiers;
+    return FitIdentifiers(std::move(identifiers), reader_.GetNumberOfDevices());
 }
 
 std::uint32_t X1DComparedTrial::ReplayedIdentifier(std::size_t position) const

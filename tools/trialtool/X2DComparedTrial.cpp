@@ -2,6 +2,8 @@
 
 #include "tools/trialtool/ValueChecks.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <tuple>
 
@@ -170,12 +172,7 @@ std::vector<std::uint32_t> X2DComparedTrial::Devices() const
     std::vector<std::uint32_t> identifiers;
     for (const X2DIO::CameraInfo& camera : cameras)
         identifiers.push_back(std::uint32_t(camera.identifier));
-    // A camera the header does not describe is known by its position.
-    for (std::size_t position = identifiers.size(); position < reader_.GetNumberOfCameras();
-         ++position)
-        identifiers.push_back(std::uint32_t(position));
-    identifiers.resize(reader_.GetNumberOfCameras());
-    return identifiers;
+    return FitIdentifiers(std::move(identifiers), reader_.GetNumberOfCameras());
 }
 
 std::uint32_t X2DComparedTrial::ReplayedIdentifier(std::size_t position) const
