@@ -10,6 +10,7 @@
 #include "tools/halprobe/SocketAddress.h"
 #include "tools/halprobe/StopSignals.h"
 #include "tools/halprobe/StreamStatistics.h"
+#include "tools/halprobe/TrialRecorder.h"
 
 #include <cstdio>
 
@@ -17,6 +18,7 @@ namespace HalProbe
 {
 const char* const kListenUsage =
     "Usage: halprobe listen --hal IP --port PORT [--seconds SECONDS] [--show-frame ID|any]\n"
+    "         [--record-x2d FILE] [--record-x1d FILE]\n"
     "Listens on UDP IP:PORT, the HAL data port given to a device with \"notify\" and\n"
     "\"portset\", which carries its status and GPI records, a protocol-1 camera's centroid\n"
     "stream and a network box's analogue data; on PORT + 1000 and PORT + 5000, where\n"
@@ -36,7 +38,20 @@ const char* const kListenUsage =
     "                        0x hexadecimal), or of any camera, one item per line; and of\n"
     "                        box ID, or of any box, the first analogue frame (its record\n"
     "                        and the first values of each channel) and the first timecode\n"
-    "                        record\n";
+    "                        record\n"
+    "  --record-x2d FILE     record every whole camera frame into the X2D file FILE, one\n"
+    "                        camera per camera heard, ascending by identifier, one file\n"
+    "                        frame per frame number (the two protocol-1 streams of a frame\n"
+    "                        joined); a frame is written once frames 16 numbers newer have\n"
+    "                        come, so memory stays small; cameras first heard after the\n"
+    "                        first frame was written are left out and named at the end;\n"
+    "                        a camera that lost its part of a frame gets an empty record.\n"
+    "                        Centroids are stored exactly as sent (1/256 pixel)\n"
+    "  --record-x1d FILE     record every analogue frame into the X1D file FILE, one device\n"
+    "                        per box (its DeviceID as identifier, its enabled channels as\n"
+    "                        sources), the samples channel-major as one block per frame\n"
+    "                        Both files are completed when the run ends, Ctrl-C included;\n"
+    "                        exit code 1 when one could not be written.\n";
 
 namespace
 {
@@ -70,12 +85,14 @@ FrameChoice ParseFrameChoice(const std::optional<std::string>& text)
 class Listening
 {
 public:
-    Listening(DataPortMonitor& monitor, FrameChoice show)
-        : monitor_(monitor), showCamera_(show), showAnalogue_(show), showTimecode_(show)
+    Listening(DataPortMonitor& monitor, FrameChoice show, TrialRecorder& recorder)
+        : monitor_(monitor), recorder_(recorder), showCamera_(show), showAnalogue_(show),
+          showTimecode_(show)
     {
     }
 
-    void Run(Clock::duration limit, const StopSignals& stop)
+    // False when a recording could not be written.
+    bool Run(Clock::duration limit, const StopSignals& stop)
     {
         RunMonitorLoop(
             monitor_, start_, limit, stop,
@@ -83,6 +100,7 @@ public:
             { std::visit([this](const auto& happened) { Handle(happened); }, event); },
             [this](Clock::time_point now, double seconds) { Report(now, seconds); });
         Finish();
+        return FinishRecording();
     }
 
 private:
@@ -111,6 +129,7 @@ private:
     void Handle(const AnalogueFrame& frame)
     {
         boxes_.AddFrame(frame);
+        recorder_.Add(frame);
         if (!showAnalogue_.Take(frame.record.deviceId))
             return;
         for (const std::string& line : AnalogueFrameLines(frame, kShownSamples))
@@ -130,6 +149,7 @@ private:
     {
         statistics_.AddFrame(frame);
         losses_.AddFrame(frame);
+        recorder_.Add(frame);
         if (!showCamera_.Take(frame.deviceId))
             return;
         for (const std::string& line : CameraFrameLines(frame))
@@ -170,7 +190,20 @@ private:
             std::printf("  %s\n", line.c_str());
     }
 
+    bool FinishRecording()
+    {
+        bool allWritten = true;
+        for (const RecordingReport& report : recorder_.Finish())
+        {
+            std::fprintf(report.written ? stdout : stderr, "%s%s\n",
+                         report.written ? "" : "halprobe: ", report.text.c_str());
+            allWritten &= report.written;
+        }
+        return allWritten;
+    }
+
     DataPortMonitor& monitor_;
+    TrialRecorder& recorder_;
     FrameChoice showCamera_;
     FrameChoice showAnalogue_;
     FrameChoice showTimecode_;
@@ -202,6 +235,8 @@ int RunListen(ArgumentList& arguments)
     const std::uint16_t port = ParsePort(arguments.TakeRequiredOption("--port"));
     const std::optional<std::string> seconds = arguments.TakeOption("--seconds");
     const FrameChoice show = ParseFrameChoice(arguments.TakeOption("--show-frame"));
+    const std::optional<std::string> recordX2D = arguments.TakeOption("--record-x2d");
+    const std::optional<std::string> recordX1D = arguments.TakeOption("--record-x1d");
     const Clock::duration limit =
         seconds ? ToDuration(ParseSeconds(*seconds)) : Clock::duration::max();
     arguments.ExpectNothingElse();
@@ -209,7 +244,7 @@ int RunListen(ArgumentList& arguments)
     // Held back before the first line, so whoever waits for it can stop the run cleanly.
     const StopSignals stop;
     PrintEndpoints(monitor);
-    Listening(monitor, show).Run(limit, stop);
-    return 0;
+    TrialRecorder recorder(recordX2D, recordX1D);
+    return Listening(monitor, show, recorder).Run(limit, stop) ? 0 : 1;
 }
 } // namespace HalProbe

@@ -13,7 +13,9 @@ bool LooksLikeOption(const std::string& word)
 } // namespace
 
 CommandLine::CommandLine(const std::vector<std::string>& words,
-                         const std::set<std::string>& options)
+                         const std::set<std::string>& options,
+                         const std::set<std::string>& switches)
+    : switches_(switches)
 {
     for (std::size_t index = 0; index < words.size(); ++index)
     {
@@ -28,12 +30,17 @@ void CommandLine::TakeOption(const std::vector<std::string>& words, std::size_t&
                              const std::set<std::string>& options)
 {
     const std::string& name = words[index];
-    if (options.count(name) == 0)
+    if (options.count(name) == 0 && switches_.count(name) == 0)
         throw UsageError("unknown option " + name);
-    if (index + 1 == words.size())
-        throw UsageError(name + " needs a value");
     if (options_.count(name) != 0)
         throw UsageError(name + " given twice");
+    if (switches_.count(name) != 0)
+    {
+        options_[name] = "";
+        return;
+    }
+    if (index + 1 == words.size())
+        throw UsageError(name + " needs a value");
     options_[name] = words[++index];
 }
 

@@ -14,7 +14,9 @@ namespace TrialTool
 class CommandLine
 {
 public:
-    CommandLine(const std::vector<std::string>& words, const std::set<std::string>& options);
+    // `switches` are options that take no value; Option() gives them as "".
+    CommandLine(const std::vector<std::string>& words, const std::set<std::string>& options,
+                const std::set<std::string>& switches = {});
 
     // Throws unless there are exactly `count` positional words.
     const std::vector<std::string>& Positionals(std::size_t count) const;
@@ -24,6 +26,7 @@ private:
     void TakeOption(const std::vector<std::string>& words, std::size_t& index,
                     const std::set<std::string>& options);
 
+    std::set<std::string> switches_;
     std::vector<std::string> positionals_;
     std::map<std::string, std::string> options_;
 };

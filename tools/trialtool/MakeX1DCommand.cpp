@@ -1,5 +1,6 @@
 #include "tools/trialtool/CommandLine.h"
 #include "tools/trialtool/Commands.h"
+#include "tools/trialtool/ProgressLine.h"
 #include "tools/trialtool/ValueParsing.h"
 #include "tools/trialtool/X1DSynthesizer.h"
 
@@ -38,7 +39,11 @@ int RunMakeX1D(const Words& words, std::ostream& out, std::ostream& err)
                            {"--devices", "--channels", "--samples", "--frames", "--version"});
     const std::string& path = line.Positionals(1)[0];
     const X1DSynthesisOptions options = ReadOptions(line);
-    if (!X1DSynthesizer(options).Write(path))
+    ProgressLine progress(err, IsTerminal(err), "make-x1d", options.frames);
+    const bool written = X1DSynthesizer(options).Write(path, [&progress](std::uint32_t frames)
+                                                       { progress.Update(frames); });
+    progress.Clear();
+    if (!written)
     {
         err << "trialtool: cannot write '" << path << "'\n";
         return 1;

@@ -1,5 +1,6 @@
 #include "tools/trialtool/CommandLine.h"
 #include "tools/trialtool/Commands.h"
+#include "tools/trialtool/ProgressLine.h"
 #include "tools/trialtool/UsageError.h"
 #include "tools/trialtool/ValueParsing.h"
 #include "tools/trialtool/X2DSynthesizer.h"
@@ -99,7 +100,11 @@ int RunMakeX2D(const Words& words, std::ostream& out, std::ostream& err)
     const std::string& path = line.Positionals(1)[0];
     const X2DSynthesisOptions options = ReadOptions(line);
     WarnAboutTimecode(options, err);
-    if (!X2DSynthesizer(options).Write(path))
+    ProgressLine progress(err, IsTerminal(err), "make-x2d", options.frames);
+    const bool written = X2DSynthesizer(options).Write(
+        path, {}, [&progress](std::uint32_t frames) { progress.Update(frames); });
+    progress.Clear();
+    if (!written)
     {
         err << "trialtool: cannot write '" << path << "'\n";
         return 1;

@@ -2,6 +2,8 @@
 // A trial file opened for the "info" and "dump" commands: one implementation per file kind
 // over that kind's reader. Thread-bound to its owner.
 
+#include "tools/trialtool/TrialKind.h"
+
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -13,6 +15,8 @@ class TrialReport
 {
 public:
     virtual ~TrialReport() = default;
+
+    virtual TrialKind Kind() const = 0;
 
     // False when the reader cannot open the file; Errors() then says why.
     virtual bool Open(const std::string& path) = 0;

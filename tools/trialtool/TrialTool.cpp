@@ -17,6 +17,8 @@ const char* const kToolUsage =
     "  dump FILE --frame N     the contents of frame number N\n"
     "  make-x2d OUT [OPTIONS]  write a synthetic camera recording\n"
     "  make-x1d OUT [OPTIONS]  write a synthetic analogue recording\n"
+    "  compare A B [OPTIONS]   compare two files of one kind, or a recording of a replay\n"
+    "                          with what was replayed\n"
     "\"trialtool COMMAND --help\" describes a command. Exit codes: 0 done, 1 a file that\n"
     "cannot be read or written, 2 a command line it cannot use.\n";
 
@@ -30,10 +32,9 @@ struct Command
 };
 
 const Command kCommands[] = {
-    {"info", kInfoUsage, RunInfo},
-    {"dump", kDumpUsage, RunDump},
-    {"make-x2d", kMakeX2DUsage, RunMakeX2D},
-    {"make-x1d", kMakeX1DUsage, RunMakeX1D},
+    {"info", kInfoUsage, RunInfo},           {"dump", kDumpUsage, RunDump},
+    {"make-x2d", kMakeX2DUsage, RunMakeX2D}, {"make-x1d", kMakeX1DUsage, RunMakeX1D},
+    {"compare", kCompareUsage, RunCompare},
 };
 
 bool AsksForHelp(const Words& words)

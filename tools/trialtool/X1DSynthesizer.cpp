@@ -69,7 +69,8 @@ VAnalogueBlockFrame X1DSynthesizer::Frame(std::uint32_t frame) const
     return result;
 }
 
-bool X1DSynthesizer::Write(const std::string& path) const
+bool X1DSynthesizer::Write(const std::string& path,
+                           const std::function<void(std::uint32_t)>& written) const
 {
     VX1DExportOptions exportOptions;
     exportOptions.version = options_.version;
@@ -77,8 +78,12 @@ bool X1DSynthesizer::Write(const std::string& path) const
     if (!file.Open(path, SourceSetHeader()))
         return false;
     for (std::uint32_t frame = 0; frame < options_.frames; ++frame)
+    {
         if (!file.WriteFrame(std::int32_t(frame + 1), Frame(frame)))
             return false;
+        if (written)
+            written(frame + 1);
+    }
     return file.Close();
 }
 } // namespace TrialTool

@@ -9,6 +9,7 @@
 #include "FileIO/AnalogueSourceSetHeader.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,9 @@ public:
     std::vector<std::uint8_t> Block(std::uint32_t frame) const;
     VAnalogueSourceSetHeader SourceSetHeader() const;
     // False when the file cannot be written.
-    bool Write(const std::string& path) const;
+    // `written(frames)` follows each frame written.
+    bool Write(const std::string& path,
+               const std::function<void(std::uint32_t)>& written = {}) const;
 
 private:
     VAnalogueSourceSetSpec SourceSet(std::uint32_t device) const;

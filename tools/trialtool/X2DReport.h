@@ -12,6 +12,7 @@ class X2DReport : public TrialReport
 public:
     bool Open(const std::string& path) override;
     const std::vector<std::string>& Errors() const override;
+    TrialKind Kind() const override { return TrialKind::X2D; }
     bool IsSelfConsistent() const override;
     void PrintInfo(std::ostream& out) const override;
     bool PrintFrame(std::int32_t frameNumber, std::ostream& out) override;

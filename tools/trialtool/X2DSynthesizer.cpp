@@ -116,15 +116,20 @@ X2DIO::VX2DFrame X2DSynthesizer::Frame(std::uint32_t frame) const
     return result;
 }
 
-bool X2DSynthesizer::Write(const std::string& path, X2DIO::VX2DExportOptions layout) const
+bool X2DSynthesizer::Write(const std::string& path, X2DIO::VX2DExportOptions layout,
+                           const std::function<void(std::uint32_t)>& written) const
 {
     layout.version = options_.version;
     X2DIO::VX2DExport file(std::move(layout));
     if (!file.Open(path, Header()))
         return false;
     for (std::uint32_t frame = 0; frame < options_.frames; ++frame)
+    {
         if (!file.WriteFrame(Frame(frame)))
             return false;
+        if (written)
+            written(frame + 1);
+    }
     return file.Close();
 }
 } // namespace TrialTool

@@ -8,6 +8,7 @@
 #include "FileIO/X2DIO/X2DExportOptions.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,7 +44,9 @@ public:
     X2DIO::VX2DFrame Frame(std::uint32_t frame) const;
     // False when the file cannot be written. `layout` says how the file is laid out, but for
     // its version, which is the synthesis options'.
-    bool Write(const std::string& path, X2DIO::VX2DExportOptions layout = {}) const;
+    // `written(frames)` follows each frame written.
+    bool Write(const std::string& path, X2DIO::VX2DExportOptions layout = {},
+               const std::function<void(std::uint32_t)>& written = {}) const;
 
 private:
     struct Point
