@@ -100,9 +100,10 @@ std::uint16_t VX1DSamples::Interpolate(std::size_t position, std::uint32_t sampl
                                        std::uint32_t samplesPerChannel,
                                        std::size_t perChannel) const
 {
-    // Evaluated in this order (the reciprocal first) on purpose: replays must keep landing on the
-    // same positions, including those that come out a hair below a whole number.
-    const double e = (1.0 / samplesPerChannel) * sample * double(perChannel);
+    // i·A is exact, and one rounded division lands every whole position exactly on its stored
+    // value: through a reciprocal, positions come out a hair off their whole number, and a steep
+    // step then turns the stored value into its neighbour's less one.
+    const double e = double(sample) * double(perChannel) / double(samplesPerChannel);
     const std::size_t f = std::min(std::size_t(e), perChannel - 1);
     const std::size_t first = position * perChannel;
     const double g = current_[first + f];

@@ -84,7 +84,7 @@ std::uint16_t ExpectedSample(std::uint32_t frame, std::uint32_t channel, std::ui
                              std::uint32_t samples)
 {
     const std::uint32_t stored = frame % kStoredFrames, next = (frame + 1) % kStoredFrames;
-    const double e = (1.0 / samples) * sample * double(kStoredValuesPerChannel);
+    const double e = double(sample) * double(kStoredValuesPerChannel) / double(samples);
     const auto f = std::uint32_t(e);
     const double g = StoredValue(stored, channel, f);
     const double h = f + 1 < kStoredValuesPerChannel ? StoredValue(stored, channel, f + 1)

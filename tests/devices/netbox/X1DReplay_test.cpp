@@ -192,6 +192,24 @@ TEST_F(X1DReplayTest, SamplesInterpolateTheStoredChannelsAtTheBoxRate)
     EXPECT_EQ(fine[2], 2005 + 35);
 }
 
+// At the recorded rate every sample is the stored value itself: no position may land a hair
+// below its whole number and come out as the value before it plus almost the whole step.
+TEST_F(X1DReplayTest, SamplesAtTheRecordedRateAreTheStoredValues)
+{
+    for (const std::uint32_t perChannel : {7u, 14u, 36u, 40u, 1000u})
+    {
+        recording_ = VX1DRecording{};
+        SetDevices({{1}});
+        Values stored(perChannel);
+        for (std::uint32_t i = 0; i < perChannel; ++i)
+            stored[i] = std::uint16_t(i % 2 ? 65000 - i : i); // steep steps show any error
+        AddFrame({stored});
+        VX1DSamples samples(Load(), 0);
+        EXPECT_THAT(samples.Extract(0, perChannel, {0}), ElementsAreArray(stored))
+            << perChannel << " samples per channel";
+    }
+}
+
 TEST_F(X1DReplayTest, FallingValuesAreTruncatedTowardZero)
 {
     SetDevices({{1}});
