@@ -100,7 +100,7 @@ public:
             { std::visit([this](const auto& happened) { Handle(happened); }, event); },
             [this](Clock::time_point now, double seconds) { Report(now, seconds); });
         Finish();
-        return FinishRecording();
+        return PrintRecordingReports(recorder_);
     }
 
 private:
@@ -188,18 +188,6 @@ private:
         std::printf("losses:\n");
         for (const std::string& line : losses_.TotalLines())
             std::printf("  %s\n", line.c_str());
-    }
-
-    bool FinishRecording()
-    {
-        bool allWritten = true;
-        for (const RecordingReport& report : recorder_.Finish())
-        {
-            std::fprintf(report.written ? stdout : stderr, "%s%s\n",
-                         report.written ? "" : "halprobe: ", report.text.c_str());
-            allWritten &= report.written;
-        }
-        return allWritten;
     }
 
     DataPortMonitor& monitor_;

@@ -8,6 +8,7 @@
 #include "tools/halprobe/RigStatistics.h"
 #include "tools/halprobe/SocketAddress.h"
 #include "tools/halprobe/SyncMaster.h"
+#include "tools/halprobe/TrialRecorder.h"
 #include "tools/halprobe/UsageError.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ namespace HalProbe
 {
 const char* const kPlayUsage =
     "Usage: halprobe play --hal IP [--seconds S] [--rate HZ] [--master ID|auto] [--port PORT]\n"
-    "                     [--discover SECONDS]\n"
+    "                     [--discover SECONDS] [--record-x2d FILE] [--record-x1d FILE]\n"
     "Plays the HAL against a running briselCL: finds the devices from their announcements on\n"
     "UDP IP:8570 (resetting them all when their awake packets, which give their Ports, were\n"
     "missed), opens every device's command session and sends \"notify\", \"datadisable false\"\n"
@@ -35,8 +36,11 @@ const char* const kPlayUsage =
     "                       takes the first network box, or the first camera without one\n"
     "  --port PORT          the HAL's data port (default 5000)\n"
     "  --discover SECONDS   how long to listen for announcements at most (default 2)\n"
-    "Exits with 0 when every device streamed, 1 when none was found, a session failed or a\n"
-    "device sent no frame.\n";
+    "  --record-x2d FILE    record every whole camera frame into the X2D file FILE\n"
+    "  --record-x1d FILE    record every analogue frame into the X1D file FILE (as with\n"
+    "                       \"halprobe listen\"; compare them with \"trialtool compare\")\n"
+    "Exits with 0 when every device streamed, 1 when none was found, a session failed, a\n"
+    "device sent no frame or a recording could not be written.\n";
 
 namespace
 {
@@ -51,6 +55,8 @@ struct PlayOptions
     std::optional<std::uint32_t> master; // none: auto
     std::uint16_t dataPort = 0;
     double discoverSeconds = 0.0;
+    std::optional<std::string> recordX2D;
+    std::optional<std::string> recordX1D;
 };
 
 std::optional<std::uint32_t> ParseMaster(const std::string& text)
@@ -69,6 +75,8 @@ PlayOptions ParsePlayOptions(ArgumentList& arguments)
     options.master = ParseMaster(arguments.TakeOption("--master").value_or("auto"));
     options.dataPort = ParsePort(arguments.TakeOption("--port").value_or(kDefaultDataPort));
     options.discoverSeconds = ParseSeconds(arguments.TakeOption("--discover").value_or("2"));
+    options.recordX2D = arguments.TakeOption("--record-x2d");
+    options.recordX1D = arguments.TakeOption("--record-x1d");
     arguments.ExpectNothingElse();
     if (options.rateHz <= 0.0)
         throw UsageError("the frame rate must be above 0");
@@ -185,15 +193,17 @@ void PrintTotals(const RigStatistics& statistics, double seconds)
 
 // Readies the sessions, runs the rig from `master` and lets it run free again.
 double Stream(const PlayOptions& options, const RigSurvey& rig, const RigDevice& master,
-              RigStatistics& statistics, DataPortMonitor& monitor, const StopSignals& stop)
+              RigStatistics& statistics, DataPortMonitor& monitor, TrialRecorder& recorder,
+              const StopSignals& stop)
 {
     const RigSessions sessions(rig.devices, options.dataPort, kSessionTimeout);
     const SyncMaster clock(options.hal, rig.devices, master.deviceId, options.rateHz);
     std::printf("%s is sync master at %g Hz; every device streams to %s:%u for %g s\n",
                 RigDeviceName(master).c_str(), options.rateHz, options.hal.c_str(),
                 unsigned(options.dataPort), options.seconds);
-    // A recorder of trial files joins the sinks here.
-    const std::vector<FrameSink*> sinks;
+    std::vector<FrameSink*> sinks;
+    if (!recorder.Empty())
+        sinks.push_back(&recorder);
     return Playing(monitor, statistics, sinks).Run(ToDuration(options.seconds), stop);
 }
 } // namespace
@@ -220,8 +230,11 @@ int RunPlay(ArgumentList& arguments)
     PrintRig(rig);
     const RigDevice& master = ChooseSyncMaster(rig.devices, options.master);
     RigStatistics statistics(options.rateHz, rig.devices);
-    const double seconds = Stream(options, rig, master, statistics, monitor, stop);
+    TrialRecorder recorder(options.recordX2D, options.recordX1D);
+    const double seconds = Stream(options, rig, master, statistics, monitor, recorder, stop);
     PrintTotals(statistics, seconds);
+    if (!PrintRecordingReports(recorder))
+        return 1;
     const PlayVerdict verdict = statistics.Verdict();
     if (!verdict.allStreamed)
     {

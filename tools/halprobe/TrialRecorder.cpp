@@ -1,5 +1,7 @@
 #include "tools/halprobe/TrialRecorder.h"
 
+#include <cstdio>
+
 namespace HalProbe
 {
 namespace
@@ -65,5 +67,16 @@ std::vector<RecordingReport> TrialRecorder::Finish()
                                    " frames whose channels changed left out";
     }
     return reports;
+}
+bool PrintRecordingReports(TrialRecorder& recorder)
+{
+    bool allWritten = true;
+    for (const RecordingReport& report : recorder.Finish())
+    {
+        std::fprintf(report.written ? stdout : stderr, "%s%s\n",
+                     report.written ? "" : "halprobe: ", report.text.c_str());
+        allWritten &= report.written;
+    }
+    return allWritten;
 }
 } // namespace HalProbe
