@@ -80,6 +80,14 @@ std::string ArgumentList::TakeRequiredOption(const std::string& name)
     return *value;
 }
 
+std::vector<std::string> ArgumentList::TakeRepeatedOption(const std::string& name)
+{
+    std::vector<std::string> values;
+    while (std::optional<std::string> value = TakeOption(name))
+        values.push_back(std::move(*value));
+    return values;
+}
+
 std::vector<std::string> ArgumentList::TakePositionals()
 {
     const auto option = std::find_if(arguments_.begin(), arguments_.end(), LooksLikeOption);

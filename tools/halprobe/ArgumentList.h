@@ -20,6 +20,8 @@ public:
     bool TakeFlag(const std::string& name);
     std::optional<std::string> TakeOption(const std::string& name);
     std::string TakeRequiredOption(const std::string& name);
+    // Every value of an option that may be given more than once, in the order given.
+    std::vector<std::string> TakeRepeatedOption(const std::string& name);
     // What is left; anything that still looks like an option is an error.
     std::vector<std::string> TakePositionals();
     // Throws UsageError when anything is left.

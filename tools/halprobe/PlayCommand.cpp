@@ -18,7 +18,8 @@ namespace HalProbe
 {
 const char* const kPlayUsage =
     "Usage: halprobe play --hal IP [--seconds S] [--rate HZ] [--master ID|auto] [--port PORT]\n"
-    "                     [--discover SECONDS] [--record-x2d FILE] [--record-x1d FILE]\n"
+    "                     [--discover SECONDS] [--camera-command TEXT]... [--box-command TEXT]...\n"
+    "                     [--record-x2d FILE] [--record-x1d FILE]\n"
     "Plays the HAL against a running briselCL: finds the devices from their announcements on\n"
     "UDP IP:8570 (resetting them all when their awake packets, which give their Ports, were\n"
     "missed), opens every device's command session and sends \"notify\", \"datadisable false\"\n"
@@ -36,6 +37,10 @@ const char* const kPlayUsage =
     "                       takes the first network box, or the first camera without one\n"
     "  --port PORT          the HAL's data port (default 5000)\n"
     "  --discover SECONDS   how long to listen for announcements at most (default 2)\n"
+    "  --camera-command TEXT, --box-command TEXT\n"
+    "                       a command to send every camera or every network box once it is\n"
+    "                       readied, before the master starts (repeat for more; replies are\n"
+    "                       printed), e.g. --box-command \"samplerate -s 0 5 1350\"\n"
     "  --record-x2d FILE    record every whole camera frame into the X2D file FILE\n"
     "  --record-x1d FILE    record every analogue frame into the X1D file FILE (as with\n"
     "                       \"halprobe listen\"; compare them with \"trialtool compare\")\n"
@@ -55,6 +60,7 @@ struct PlayOptions
     std::optional<std::uint32_t> master; // none: auto
     std::uint16_t dataPort = 0;
     double discoverSeconds = 0.0;
+    DeviceCommands commands;
     std::optional<std::string> recordX2D;
     std::optional<std::string> recordX1D;
 };
@@ -75,6 +81,8 @@ PlayOptions ParsePlayOptions(ArgumentList& arguments)
     options.master = ParseMaster(arguments.TakeOption("--master").value_or("auto"));
     options.dataPort = ParsePort(arguments.TakeOption("--port").value_or(kDefaultDataPort));
     options.discoverSeconds = ParseSeconds(arguments.TakeOption("--discover").value_or("2"));
+    options.commands.camera = arguments.TakeRepeatedOption("--camera-command");
+    options.commands.box = arguments.TakeRepeatedOption("--box-command");
     options.recordX2D = arguments.TakeOption("--record-x2d");
     options.recordX1D = arguments.TakeOption("--record-x1d");
     arguments.ExpectNothingElse();
@@ -196,7 +204,9 @@ double Stream(const PlayOptions& options, const RigSurvey& rig, const RigDevice&
               RigStatistics& statistics, DataPortMonitor& monitor, TrialRecorder& recorder,
               const StopSignals& stop)
 {
-    const RigSessions sessions(rig.devices, options.dataPort, kSessionTimeout);
+    const RigSessions sessions(rig.devices, options.dataPort, options.commands, kSessionTimeout);
+    for (const std::string& reply : sessions.Replies())
+        std::printf("%s\n", reply.c_str());
     const SyncMaster clock(options.hal, rig.devices, master.deviceId, options.rateHz);
     std::printf("%s is sync master at %g Hz; every device streams to %s:%u for %g s\n",
                 RigDeviceName(master).c_str(), options.rateHz, options.hal.c_str(),

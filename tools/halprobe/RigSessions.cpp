@@ -56,13 +56,19 @@ std::unique_ptr<CommandSession> Ready(const RigDevice& device, std::uint16_t dat
 } // namespace
 
 RigSessions::RigSessions(const std::vector<RigDevice>& devices, std::uint16_t dataPort,
-                         Clock::duration timeout)
+                         const DeviceCommands& commands, Clock::duration timeout)
 {
     for (const RigDevice& device : devices)
     {
         try
         {
             sessions_.push_back(Ready(device, dataPort, timeout));
+            for (const std::string& command : device.IsNetworkBox() ? commands.box : commands.camera)
+            {
+                const std::string reply = sessions_.back()->Run(command, timeout);
+                if (!reply.empty())
+                    replies_.push_back(RigDeviceName(device) + ": " + command + ": " + reply);
+            }
         }
         catch (const ProbeError& error)
         {

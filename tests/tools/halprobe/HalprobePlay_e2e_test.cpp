@@ -25,11 +25,14 @@ const std::set<std::string> kCameras = {"camera 0x000003E9", "camera 0x000003EA"
                                         "camera 0x000003EB"};
 
 // Three cameras, and with `box` an X1D file whose one analogue device is loaded first.
-std::vector<std::string> WriteRig(BriselTest::TempDirectory& directory, bool box)
+// `tracks` tracks per camera (a replaying camera sends no tracks of its own).
+std::vector<std::string> WriteRig(BriselTest::TempDirectory& directory, bool box,
+                                  std::uint32_t tracks = 4)
 {
     std::vector<std::string> options{"-x2d", directory.Path("rig.x2d")};
     TrialTool::X2DSynthesisOptions cameras;
     cameras.frames = kFrames;
+    cameras.tracks = tracks;
     EXPECT_TRUE(TrialTool::X2DSynthesizer(cameras).Write(options.back()));
     if (!box)
         return options;
@@ -158,4 +161,33 @@ TEST(HalprobePlay, DroppedDataShowsAsSkippedFramesAndARefusedSessionFails)
                 HasSubstr("halprobe: the session with camera 0x000003E9 at 127.0.0.1:9001 "
                           "failed: "));
     Stop(*refusing);
+}
+
+// The round trip: what play records of a replay compares identical with the replayed files,
+// the box set to the recording's rate (10 samples a channel at 100 Hz: 135 MHz / (10 × 13500))
+// and to its four channels.
+TEST(HalprobePlay, RecordingsOfAReplayCompareIdenticalWithTheReplayedFiles)
+{
+    BriselTest::TempDirectory directory;
+    auto emulator = BriselTest::StartEmulator(WriteRig(directory, true, 0));
+    const std::string x2d = directory.Path("played.x2d"), x1d = directory.Path("played.x1d");
+    const ProgramOutcome run =
+        Play({"--seconds", "1", "--box-command", "samplerate -s 0 10 13500", "--box-command",
+              "anactl -r 4 63 off", "--record-x2d", x2d, "--record-x1d", x1d});
+    EXPECT_EQ(run.exitCode, 0) << run.output << run.error;
+    EXPECT_THAT(run.output, HasSubstr("frames of 3 cameras into '" + x2d));
+    EXPECT_THAT(run.output, HasSubstr("frames of 1 boxes into '" + x1d));
+    Stop(*emulator);
+
+    const std::pair<std::string, std::string> comparisons[] = {
+        {directory.Path("rig.x2d"), x2d}, {directory.Path("rig.x1d"), x1d}};
+    for (const auto& [replayed, recorded] : comparisons)
+    {
+        // Positions reach the HAL in 1/256 pixel; samples as they are stored.
+        const ProgramOutcome comparison = BriselTest::RunProgram(
+            TRIALTOOL_PATH, {"compare", replayed, recorded, "--replay", "--tolerance", "0.004"},
+            BriselTest::kGenerous);
+        EXPECT_EQ(comparison.exitCode, 0) << comparison.output << comparison.error;
+        EXPECT_THAT(comparison.output, testing::StartsWith("identical: ")) << comparison.output;
+    }
 }
