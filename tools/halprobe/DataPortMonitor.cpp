@@ -3,12 +3,25 @@
 #include "tools/halprobe/ProbeError.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 namespace HalProbe
 {
 namespace
 {
 constexpr std::uint16_t kTimecodePortOffset = 2000;
+// Room for about a second of a large rig's data while the reader prints or writes a file: a
+// rig sends its frames in bursts, and a full buffer loses datagrams the HAL would have had.
+constexpr int kReceiveBufferBytes = 32 << 20;
+
+// Beyond the system's limit where this process may (as root); otherwise up to the limit.
+void EnlargeReceiveBuffer(int descriptor)
+{
+    if (::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUFFORCE, &kReceiveBufferBytes,
+                     sizeof(kReceiveBufferBytes)) != 0)
+        (void)::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes,
+                           sizeof(kReceiveBufferBytes));
+}
 
 template <typename Event> MonitorEvent AsMonitorEvent(Event&& event)
 {
@@ -24,6 +37,10 @@ DataPortMonitor::DataPortMonitor(const std::string& halAddress, std::uint16_t da
     TryListen(halAddress, dataPort, CameraStream::Greyscale);
     TryListen(halAddress, dataPort, CameraStream::Combined);
     TryListenForTimecode(halAddress, dataPort);
+    for (const auto& listener : listeners_)
+        EnlargeReceiveBuffer(listener->Descriptor());
+    if (timecode_)
+        EnlargeReceiveBuffer(timecode_->Descriptor());
 }
 
 std::optional<MonitorEvent> DataPortMonitor::Next(Clock::time_point deadline)
