@@ -11,6 +11,9 @@ std::string LeftOutText(const RecordingSummary& summary, const char* device)
     std::string text;
     if (summary.lateParts > 0)
         text += ", " + std::to_string(summary.lateParts) + " late parts left out";
+    if (summary.cutShort > 0)
+        text += ", " + std::to_string(summary.cutShort) + " frames at the end left out (the stop " +
+                "came before every " + device + " had sent them)";
     for (const auto& [identifier, parts] : summary.leftOut)
         text += ", " + std::string(device) + " " + std::to_string(identifier) +
                 " started too late to be recorded (" + std::to_string(parts) + " frames)";

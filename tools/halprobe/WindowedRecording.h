@@ -5,7 +5,9 @@
 // frame, so the file is opened when the first frame completes, with the devices that sent
 // within the window, ascending by identifier (a rig's devices all send every frame, so all of
 // them are there); a device first heard later cannot be added and is counted as left out. A
-// device that lost its part of a frame gets an empty one. Thread-bound to its owner.
+// device that lost its part of a frame gets an empty one. The frames at the very end that
+// some device had not yet sent when the recording finished were cut short by the stop, not
+// lost on the way: they are left out and counted. Thread-bound to its owner.
 
 #include "tools/halprobe/FrameWindow.h"
 
@@ -22,6 +24,7 @@ struct RecordingSummary
     std::size_t frames = 0; // written
     std::vector<std::uint32_t> devices;
     std::size_t lateParts = 0; // came after their frame was written
+    std::size_t cutShort = 0;  // frames at the end some device had not sent yet
     // Devices first heard after the file was opened, with the parts each sent.
     std::map<std::uint32_t, std::size_t> leftOut;
     bool failed = false; // the file could not be written
@@ -47,7 +50,9 @@ public:
         if (finished_)
             return !summary_.failed;
         finished_ = true;
-        WriteFrames(window_.TakeAll());
+        std::vector<Frame> held = window_.TakeAll();
+        LeaveOutCutShort(held);
+        WriteFrames(held);
         if (!opened_)
             OpenWith({});
         if (opened_ && !Close())
@@ -90,6 +95,16 @@ private:
             OpenWith(HeldDevices(frames));
         for (const Frame& frame : frames)
             WriteFrame(frame);
+    }
+
+    void LeaveOutCutShort(std::vector<Frame>& frames)
+    {
+        const std::size_t devices = opened_ ? recorded_.size() : HeldDevices(frames).size();
+        while (!frames.empty() && frames.back().parts.size() < devices)
+        {
+            frames.pop_back();
+            ++summary_.cutShort;
+        }
     }
 
     std::set<std::uint32_t> HeldDevices(const std::vector<Frame>& frames) const

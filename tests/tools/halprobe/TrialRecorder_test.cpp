@@ -170,6 +170,24 @@ TEST(X2DRecorder, FramesAreWrittenAsTheyCompleteAndLateOnesAreCounted)
     EXPECT_EQ(recorder.Summary().lateParts, 1u);
 }
 
+// A frame one camera lost on the way is kept (its part empty); the frames at the end that the
+// stop cut short, before every camera had sent them, are left out and counted.
+TEST(X2DRecorder, FramesTheStopCutShortAreLeftOutButLostPartsAreKept)
+{
+    BriselTest::TempDirectory directory;
+    X2DRecorder recorder(directory.Path("recorded.x2d"));
+    for (std::uint32_t number = 1; number <= 40; ++number)
+    {
+        AddCombinedStreamFrame(recorder, number);
+        if (number != 20 && number < 39)
+            AddSeparateStreamsFrame(recorder, number);
+    }
+    ASSERT_TRUE(recorder.Finish());
+    EXPECT_EQ(recorder.Summary().frames, 38u);
+    EXPECT_EQ(recorder.Summary().cutShort, 2u);
+    EXPECT_EQ(recorder.Summary().devices.size(), 2u);
+}
+
 TEST(X2DRecorder, FrameNumbersSetBackStartAFreshRunInTheFile)
 {
     BriselTest::TempDirectory directory;
