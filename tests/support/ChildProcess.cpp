@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,9 +20,14 @@ void ClosePipe(int& fd)
     fd = -1;
 }
 
+// The child ends with the test that started it, even when the test itself dies before it
+// could stop it: a program left running would hold its ports for the tests after it.
 [[noreturn]] void ExecChild(const std::string& program, const std::vector<std::string>& arguments,
-                            int outputFd, int errorFd)
+                            int outputFd, int errorFd, pid_t parent)
 {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+        ::_exit(127);
     ::dup2(outputFd, STDOUT_FILENO);
     ::dup2(errorFd, STDERR_FILENO);
     std::vector<char*> argv;
@@ -40,11 +46,12 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     int error[2];
     if (::pipe2(output, O_CLOEXEC) != 0 || ::pipe2(error, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe2 failed");
+    const pid_t parent = ::getpid();
     pid_ = ::fork();
     if (pid_ < 0)
         throw std::runtime_error("fork failed");
     if (pid_ == 0)
-        ExecChild(program, arguments, output[1], error[1]);
+        ExecChild(program, arguments, output[1], error[1], parent);
     ::close(output[1]);
     ::close(error[1]);
     outputPipe_ = output[0];

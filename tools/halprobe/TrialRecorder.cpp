@@ -1,6 +1,7 @@
 #include "tools/halprobe/TrialRecorder.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace HalProbe
 {
@@ -39,22 +40,74 @@ TrialRecorder::TrialRecorder(const std::optional<std::string>& x2dPath,
         cameras_ = std::make_unique<X2DRecorder>(*x2dPath);
     if (x1dPath)
         boxes_ = std::make_unique<X1DRecorder>(*x1dPath);
+    if (!Empty())
+        writer_ = std::thread(&TrialRecorder::WriteQueued, this);
+}
+
+TrialRecorder::~TrialRecorder()
+{
+    Finish();
 }
 
 void TrialRecorder::Add(const CameraFrame& frame)
 {
     if (cameras_)
-        cameras_->Add(frame);
+        Enqueue(frame);
 }
 
 void TrialRecorder::Add(const AnalogueFrame& frame)
 {
     if (boxes_)
-        boxes_->Add(frame);
+        Enqueue(frame);
+}
+
+void TrialRecorder::Enqueue(QueuedFrame frame)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return closing_ || queue_.size() < kMaxQueuedFrames; });
+    if (closing_)
+        return; // finished: nothing more is written
+    queue_.push_back(std::move(frame));
+    changed_.notify_all();
+}
+
+// The writer thread: hands each queued frame to its file until Finish() closes the queue and
+// the queue is empty.
+void TrialRecorder::WriteQueued()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;)
+    {
+        changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+        if (queue_.empty())
+            return;
+        QueuedFrame frame = std::move(queue_.front());
+        queue_.pop_front();
+        changed_.notify_all();
+        lock.unlock();
+        if (const auto* camera = std::get_if<CameraFrame>(&frame))
+            cameras_->Add(*camera);
+        else
+            boxes_->Add(std::get<AnalogueFrame>(frame));
+        lock.lock();
+    }
+}
+
+void TrialRecorder::StopWriter()
+{
+    if (!writer_.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();
 }
 
 std::vector<RecordingReport> TrialRecorder::Finish()
 {
+    StopWriter();
     std::vector<RecordingReport> reports;
     if (cameras_)
     {

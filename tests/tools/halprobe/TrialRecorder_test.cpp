@@ -280,3 +280,35 @@ TEST(X1DRecorder, SamplesReadBackChannelByChannelAndChangedChannelsAreLeftOut)
     EXPECT_EQ(BlockValues(frame),
               (std::vector<std::uint16_t>{12000, 12001, 12002, 12100, 12101, 12102}));
 }
+
+// The recorder writes on a thread of its own: whatever is handed to it before Finish() is in
+// the files, in order, and the reports count it.
+TEST(TrialRecorder, EverythingAddedBeforeFinishIsWrittenByItsWriterThread)
+{
+    BriselTest::TempDirectory directory;
+    const std::string x2d = directory.Path("recorded.x2d"), x1d = directory.Path("recorded.x1d");
+    constexpr std::uint32_t kFrames = 3000;
+    TrialRecorder recorder(x2d, x1d);
+    for (std::uint32_t number = 1; number <= kFrames; ++number)
+    {
+        CameraFrame frame = MakeFrame(CameraStream::Combined, kCombinedStreamCamera, number);
+        frame.centroids = {{128, std::int32_t(number), 2, 3}};
+        recorder.OnCameraFrame(frame);
+        recorder.OnAnalogueFrame(MakeAnalogueFrame(number % 60, 2, 0b1));
+    }
+    const std::vector<RecordingReport> reports = recorder.Finish();
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].text, "recorded 3000 frames of 1 cameras into '" + x2d + "'");
+    EXPECT_TRUE(reports[1].written) << reports[1].text;
+
+    X2DIO::VX2DImport reader;
+    ASSERT_TRUE(reader.Open(x2d, false));
+    std::vector<std::int32_t> numbers;
+    reader.GetFrameNumbers(numbers);
+    ASSERT_EQ(numbers.size(), kFrames);
+    for (const std::int32_t index : {0, 1499, 2999})
+    {
+        EXPECT_EQ(numbers[std::size_t(index)], index + 1);
+        EXPECT_EQ(Read(reader, index).centroids[0]->centroids.at(0).x, (index + 1) / 256.0);
+    }
+}
