@@ -15,8 +15,7 @@ SCRIPT = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "bench")
 
 def load_bench():
     loader = importlib.machinery.SourceFileLoader("bench", SCRIPT)
-    spec = importlib.util.spec_from_loader("bench", loader)
-    module = importlib.util.module_from_spec(spec)
+    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("bench", loader))
     loader.exec_module(module)
     return module
 
